@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+// The program's four kinds of message box, each with its own icon and title ("Error",
+// "Information", "Warning", "Confirm"). Error, information and warning boxes have one OK
+// button; confirmation boxes Yes and No.
+enum class MessageKind { Error, Information, Warning, Confirmation };
+
+constexpr int kAnswerOk = 1;
+constexpr int kAnswerYes = 6;
+constexpr int kAnswerNo = 7;
+
+// Shows a box and returns the answer. The window shows real boxes; tests answer from a queue.
+class MessageBoxes {
+  public:
+    virtual ~MessageBoxes() = default;
+    virtual int show(MessageKind kind, const std::string& text) = 0;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The program's own text files (settings, payer register, update record) are Windows-1257,
+// the 8-bit code page of Lithuanian Windows, so they move between installations unchanged.
+
+// UTF-8 to Windows-1257; nothing when a character has no place in the code page.
+std::optional<std::string> utf8ToCp1257(std::string_view utf8);
+
+// Windows-1257 to UTF-8. Bytes the code page leaves undefined become U+FFFD.
+std::string cp1257ToUtf8(std::string_view bytes);
+
+// Whether every character of the UTF-8 text can be stored in Windows-1257.
+bool fitsCp1257(std::string_view utf8);
+
+bool isValidUtf8(std::string_view bytes);
+
+// Reads one of our own text files: a file that is valid UTF-8 and holds non-ASCII letters was
+// edited on a UTF-8 system and is taken as UTF-8; anything else is Windows-1257.
+std::string decodeOwnTextFile(std::string_view bytes);
