@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+// The user's number and date formats, handed to the core by the front end (the window from
+// the system locale, the command line from --locale). Cell texts are written and read under
+// these settings, as the spreadsheet application would show them to that user.
+struct RegionalSettings {
+    std::string decimalSeparator = ",";
+    std::string thousandsSeparator = "\xC2\xA0";  // no-break space
+    // Qt-style pattern (d, dd, M, MM, yyyy); always with a four-digit year.
+    std::string shortDateFormat = "yyyy-MM-dd";
+    std::string dateSeparator = "-";
+};
+
+// Lithuanian settings: decimal comma, short date yyyy-MM-dd. Tests pin these.
+inline RegionalSettings lithuanianSettings() {
+    return RegionalSettings{};
+}

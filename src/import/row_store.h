@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <vector>
+
+// Counterpart records (suppliers or customers), kept in ascending case-insensitive order of
+// the whole record text (Lithuanian collation); a record equal to one held is not added, and
+// the first spelling stays.
+class CounterpartList {
+  public:
+    // False when an equal record was already held.
+    bool add(std::string record);
+    size_t size() const { return records_.size(); }
+    bool empty() const { return records_.empty(); }
+
+    // In order.
+    std::vector<std::string> records() const;
+
+    template <typename F>
+    void forEach(F&& visit) const {
+        for (const auto& [key, record] : records_) {
+            visit(record);
+        }
+    }
+
+  private:
+    std::map<std::string, std::string> records_;  // collation key -> record text
+};
+
+// The accepted rows of one generation run, carried from the sheet readers to the i.SAF writer.
+// Each entry is one row record: text fields joined by "|||".
+struct InvoiceRowStore {
+    static constexpr const char* kFieldSeparator = "|||";
+
+    CounterpartList suppliers;
+    std::vector<std::string> purchaseInvoices;
+    std::vector<std::string> purchaseMultiRateInvoices;
+    CounterpartList customers;
+    std::vector<std::string> salesInvoices;
+    std::vector<std::string> salesMultiRateInvoices;
+
+    // No row of the period was stored.
+    bool empty() const { return suppliers.empty() && customers.empty(); }
+};
+
+// Joins fields into a row record.
+std::string joinRecord(const std::vector<std::string>& fields);

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "import/run_host.h"
+#include "shell/desktop_shell.h"
+
+// Records what the desktop was asked to open.
+class RecordingDesktop : public DesktopShell {
+  public:
+    void open(const std::string& pathOrAddress) override { opened.push_back(pathOrAddress); }
+    std::vector<std::string> opened;
+};
+
+// A front end for tests: fixed inputs, and a record of everything the run told it.
+class FakeRunHost : public RunHost {
+  public:
+    struct Message {
+        MessageKind kind;
+        std::string text;
+    };
+
+    RunInputs in;
+    std::string output;  // output folder
+    std::vector<Message> messages;
+    std::vector<std::string> statuses;
+    std::vector<std::string> events;  // "busy", "idle", "edit-payer", "new-payer", "red", "saved"
+    std::string savedPath;
+    int progressSteps = 0;
+    int progressMaximum = 0;
+    RecordingDesktop desktopShell;
+
+    RunInputs inputs() override { return in; }
+    void beginBusy() override { events.push_back("busy"); }
+    void endBusy() override { events.push_back("idle"); }
+    void markWorkplaceMissing() override { events.push_back("red"); }
+    void setStatus(const std::string& text) override { statuses.push_back(text); }
+    void setProgress(int position, int maximum) override {
+        progressSteps = position;
+        progressMaximum = maximum;
+    }
+    void stepProgress() override { ++progressSteps; }
+    void processEvents() override {}
+    void keepResponsive() override {}
+    int showMessage(MessageKind kind, const std::string& text) override {
+        messages.push_back({kind, text});
+        return kind == MessageKind::Confirmation ? kAnswerYes : kAnswerOk;
+    }
+    void showSaved(const std::string& path) override {
+        events.push_back("saved");
+        savedPath = path;
+    }
+    void editPayer() override { events.push_back("edit-payer"); }
+    void newPayer() override { events.push_back("new-payer"); }
+    DesktopShell& desktop() override { return desktopShell; }
+    std::string outputFolder() override { return output; }
+};
