@@ -1,0 +1,60 @@
+#include "gui/scripted_boxes.h"
+
+namespace {
+
+const char* nameOf(MessageKind kind) {
+    switch (kind) {
+        case MessageKind::Error:
+            return "error";
+        case MessageKind::Information:
+            return "information";
+        case MessageKind::Warning:
+            return "warning";
+        case MessageKind::Confirmation:
+            return "confirmation";
+    }
+    return "?";
+}
+
+}  // namespace
+
+void ScriptedMessageBoxes::expect(MessageKind kind, std::string text, int answer) {
+    expected_.push_back({kind, std::move(text), answer});
+}
+
+int ScriptedMessageBoxes::show(MessageKind kind, const std::string& text) {
+    if (expected_.empty()) {
+        failures_.push_back(std::string("unexpected ") + nameOf(kind) + " box: " + text);
+        return kind == MessageKind::Confirmation ? kAnswerNo : kAnswerOk;
+    }
+    const Box box = expected_.front();
+    expected_.pop_front();
+    if (box.kind != kind || box.text != text) {
+        failures_.push_back(std::string("expected ") + nameOf(box.kind) + " box \"" + box.text +
+                            "\", got " + nameOf(kind) + " box \"" + text + "\"");
+    }
+    return box.answer;
+}
+
+std::vector<std::string> ScriptedMessageBoxes::problems() const {
+    std::vector<std::string> all = failures_;
+    for (const auto& box : expected_) {
+        all.push_back(std::string("expected ") + nameOf(box.kind) + " box never came: " + box.text);
+    }
+    return all;
+}
+
+void ScriptedMessageBoxes::clear() {
+    expected_.clear();
+    failures_.clear();
+}
+
+std::optional<std::string> ScriptedFileDialog::chooseWorkbook() {
+    if (answers_.empty()) {
+        ++unexpectedCalls;
+        return std::nullopt;
+    }
+    auto answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shell/file_dialog.h"
+#include "shell/message_boxes.h"
+
+// The message boxes a GUI test expects, in order, each with its answer. A box that was not
+// expected, or that differs from the next expected one, is a failure; so is an expected box
+// that never came. No box ever blocks the test.
+class ScriptedMessageBoxes : public MessageBoxes {
+  public:
+    void expect(MessageKind kind, std::string text, int answer = kAnswerOk);
+    int show(MessageKind kind, const std::string& text) override;
+
+    // Every failure so far, plus the boxes still expected; empty when all went as scripted.
+    std::vector<std::string> problems() const;
+    void clear();
+
+  private:
+    struct Box {
+        MessageKind kind;
+        std::string text;
+        int answer;
+    };
+    std::deque<Box> expected_;
+    std::vector<std::string> failures_;
+};
+
+// The file names the file-open dialog is to return, in order; nothing means cancel.
+class ScriptedFileDialog : public FileDialog {
+  public:
+    void next(std::optional<std::string> answer) { answers_.push_back(std::move(answer)); }
+    std::optional<std::string> chooseWorkbook() override;
+    int unexpectedCalls = 0;
+
+  private:
+    std::deque<std::optional<std::string>> answers_;
+};
+
+// Checks in a QtTest function that the boxes went as scripted.
+#define VERIFY_BOXES(boxes)                           \
+    do {                                              \
+        const auto problems_ = (boxes).problems();    \
+        std::string joined_;                          \
+        for (const auto& p_ : problems_)              \
+            joined_ += p_ + "\n";                     \
+        QVERIFY2(problems_.empty(), joined_.c_str()); \
+    } while (0)
