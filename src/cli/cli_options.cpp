@@ -1,0 +1,84 @@
+#include "cli/cli_options.h"
+
+const char* const kCliUsage =
+    "Naudojimas / Usage:\n"
+    "  kolvira-cli [--payer-code KODAS] [--workplace PAVADINIMAS] [--from YYYY-MM-DD]\n"
+    "              [--to YYYY-MM-DD] [--locale LOKALĖ] [--output-dir APLANKAS] KNYGA.xlsx\n"
+    "\n"
+    "Suformuoja i.SAF 1.2 rinkmeną iš sąskaitų faktūrų darbo knygos (.xlsx arba .xls).\n"
+    "Turns an invoice workbook (.xlsx or .xls) into an i.SAF 1.2 file.\n"
+    "\n"
+    "  --payer-code KODAS      PVM mokėtojo įmonės (asmens) kodas; numatytasis - pasirinktas\n"
+    "                          mokėtojas iš asmenys.txt.\n"
+    "                          The payer's company code; by default the payer selected last\n"
+    "                          in the register asmenys.txt.\n"
+    "  --workplace PAVADINIMAS Darbo vietos pavadinimas (A-Z, 0-9, _); numatytasis - paskutinis\n"
+    "                          naudotas. The workplace name (part number); by default the last\n"
+    "                          one used.\n"
+    "  --from, --to DATA       Laikotarpio pradžia ir pabaiga; numatytasis - praėjęs mėnuo.\n"
+    "                          First and last day of the period; by default the previous\n"
+    "                          calendar month.\n"
+    "  --locale LOKALĖ         Skaičių ir datų formatai, pvz. lt_LT; numatytasis - sistemos.\n"
+    "                          Number and date formats of the cells, e.g. lt_LT; by default\n"
+    "                          the system's.\n"
+    "  --output-dir APLANKAS   Kur išsaugoti rinkmeną; numatytasis - rinkmenos šalia programos.\n"
+    "                          Where to save the file; by default rinkmenos beside the program.\n"
+    "  --help                  Ši pagalba. This help.\n"
+    "\n"
+    "Išėjimo kodai / exit codes:\n"
+    "  0 rinkmena išsaugota (kelias išvedamas) / file saved (its path on stdout)\n"
+    "  1 blogai užpildyti langeliai / badly filled cells (the list on stderr)\n"
+    "  2 trūksta ar neteisingi duomenys / missing or invalid input, or beyond the i.SAF caps\n"
+    "  3 darbo knygos nepavyko perskaityti / the workbook cannot be read\n"
+    "  4 laikotarpio įrašų nerasta / no rows of the period\n"
+    "  5 nepavyko įrašyti failo / a file could not be written\n";
+
+std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& arguments,
+                                          std::string& error) {
+    CliOptions options;
+    bool haveWorkbook = false;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+            return options;
+        }
+        std::optional<std::string>* target = nullptr;
+        if (argument == "--payer-code") {
+            target = &options.payerCode;
+        } else if (argument == "--workplace") {
+            target = &options.workplace;
+        } else if (argument == "--from") {
+            target = &options.from;
+        } else if (argument == "--to") {
+            target = &options.to;
+        } else if (argument == "--locale") {
+            target = &options.locale;
+        } else if (argument == "--output-dir") {
+            target = &options.outputDir;
+        }
+        if (target != nullptr) {
+            if (i + 1 >= arguments.size()) {
+                error = "Option " + argument + " needs a value";
+                return std::nullopt;
+            }
+            *target = arguments[++i];
+            continue;
+        }
+        if (argument.starts_with("--")) {
+            error = "Unknown option " + argument;
+            return std::nullopt;
+        }
+        if (haveWorkbook) {
+            error = "Only one workbook can be given";
+            return std::nullopt;
+        }
+        options.workbook = argument;
+        haveWorkbook = true;
+    }
+    if (!haveWorkbook) {
+        error = "No workbook given";
+        return std::nullopt;
+    }
+    return options;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The command line of kolvira-cli, parsed.
+struct CliOptions {
+    std::optional<std::string> payerCode;
+    std::optional<std::string> workplace;
+    std::optional<std::string> from;
+    std::optional<std::string> to;
+    std::optional<std::string> locale;
+    std::optional<std::string> outputDir;
+    std::string workbook;
+    bool help = false;
+};
+
+// Nothing, with the reason in `error`, when the command line is not understood.
+std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& arguments,
+                                          std::string& error);
+
+extern const char* const kCliUsage;

@@ -1,0 +1,156 @@
+// kolvira-cli: the generation run without the window, for scripts and batch work.
+#include <QLocale>
+
+#include <iostream>
+
+#include "cli/cli_options.h"
+#include "import/generation_run.h"
+#include "payers/payer_register.h"
+#include "shell/app_paths.h"
+#include "shell/desktop_shell.h"
+#include "shell/locale_settings.h"
+#include "shell/profile_file.h"
+
+namespace {
+
+// Messages use LF CR and CR LF pairs as the window's boxes do; a terminal wants plain newlines.
+std::string plainLines(const std::string& text) {
+    std::string result;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if ((c == '\n' || c == '\r') && i + 1 < text.size() &&
+            (text[i + 1] == '\n' || text[i + 1] == '\r') && text[i + 1] != c) {
+            ++i;  // one line break written as two characters
+        }
+        result += (c == '\r') ? '\n' : c;
+    }
+    return result;
+}
+
+class NoDesktop : public DesktopShell {
+  public:
+    void open(const std::string&) override {}
+};
+
+class CliHost : public RunHost {
+  public:
+    CliHost(RunInputs inputs, std::string outputFolder)
+        : inputs_(std::move(inputs)), outputFolder_(std::move(outputFolder)) {}
+
+    RunInputs inputs() override { return inputs_; }
+    void beginBusy() override {}
+    void endBusy() override {}
+    void markWorkplaceMissing() override {}
+    void setStatus(const std::string&) override {}
+    void setProgress(int, int) override {}
+    void stepProgress() override {}
+    void processEvents() override {}
+    void keepResponsive() override {}
+    int showMessage(MessageKind kind, const std::string& text) override {
+        std::cerr << plainLines(text) << '\n';
+        return kind == MessageKind::Confirmation ? kAnswerNo : kAnswerOk;
+    }
+    void showSaved(const std::string& path) override { std::cout << path << '\n'; }
+    void editPayer() override {}
+    void newPayer() override {}
+    DesktopShell& desktop() override { return desktop_; }
+    std::string outputFolder() override { return outputFolder_; }
+
+  private:
+    RunInputs inputs_;
+    std::string outputFolder_;
+    NoDesktop desktop_;
+};
+
+std::optional<Date> parseDate(const std::string& text) {
+    int y = 0, m = 0, d = 0;
+    char tail = 0;
+    if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3) {
+        return std::nullopt;
+    }
+    return Date::make(y, m, d);
+}
+
+int exitCodeOf(RunOutcome outcome) {
+    switch (outcome) {
+        case RunOutcome::Saved:
+            return 0;
+        case RunOutcome::BadlyFilledCells:
+            return 1;
+        case RunOutcome::MissingWorkplace:
+        case RunOutcome::MissingPayer:
+        case RunOutcome::MissingWorkbook:
+        case RunOutcome::BadPeriod:
+        case RunOutcome::BeyondSchemaCaps:
+            return 2;
+        case RunOutcome::UnreadableWorkbook:
+            return 3;
+        case RunOutcome::NoRows:
+            return 4;
+        case RunOutcome::SettingsNotWritable:
+        case RunOutcome::OutputNotWritable:
+            return 5;
+    }
+    return 5;
+}
+
+std::string fileNameOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The company code of the payer at the stored position of the register, as the window
+// selects it at start-up.
+std::string storedPayerCode(const AppPaths& paths, const ProfileFile& settings) {
+    const std::string position = settings.read("NUSTATYMAI", "asmuo");
+    char* end = nullptr;
+    const long index = std::strtol(position.c_str(), &end, 10);
+    const auto register_ = PayerRegister(paths.payerRegister()).load();
+    if (position.empty() || *end != '\0' || index < 0 ||
+        static_cast<size_t>(index) >= register_.lines.size()) {
+        return {};
+    }
+    const auto fields = splitPayerLine(register_.lines[static_cast<size_t>(index)]);
+    return fields.size() >= 3 ? fields[2] : std::string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto options = parseCliOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::cerr << error << "\n\n" << kCliUsage;
+        return 2;
+    }
+    if (options->help) {
+        std::cout << kCliUsage;
+        return 0;
+    }
+
+    const AppPaths paths = AppPaths::ofExecutable();
+    const ProfileFile settings(paths.settingsFile());
+
+    RunInputs inputs;
+    inputs.workplaceName = options->workplace.value_or(settings.read("NUSTATYMAI", "darbo_vieta"));
+    inputs.payerCode = options->payerCode.value_or(storedPayerCode(paths, settings));
+    inputs.payerCount = 0;
+    inputs.workbookPath = options->workbook;
+    inputs.workbookFileName = fileNameOf(options->workbook);
+    inputs.programVersion = settings.read("VERSIJA", "nr");
+    inputs.regional = regionalSettingsFrom(
+        options->locale ? QLocale(QString::fromStdString(*options->locale)) : QLocale::system());
+    inputs.period = previousMonth(localToday());
+    if (options->from || options->to) {
+        const auto from = options->from ? parseDate(*options->from) : inputs.period.from;
+        const auto to = options->to ? parseDate(*options->to) : inputs.period.to;
+        if (!from || !to) {
+            std::cerr << "Neteisingas laikotarpis.\n";
+            return 2;
+        }
+        inputs.period = {*from, *to};
+    }
+
+    CliHost host(std::move(inputs), options->outputDir.value_or(paths.outputFolder()));
+    return exitCodeOf(runGeneration(host, settings).outcome);
+}
