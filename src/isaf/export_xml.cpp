@@ -1,0 +1,179 @@
+#include "isaf/export_xml.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "import/run_context.h"
+#include "isaf/invoice_elements.h"
+#include "isaf/master_files.h"
+#include "isaf/xml_text.h"
+#include "shell/atomic_file.h"
+
+namespace {
+
+constexpr Lead kRoot{0, 0};
+constexpr Lead kSection{2, 0};
+constexpr Lead kDescription{4, 0};
+constexpr Lead kHeaderField{6, 0};
+constexpr Lead kCriteriaField{8, 0};
+constexpr Lead kGroup{4, 0};
+constexpr Lead kInvoices{2, 1};
+
+// The schema's limit for SoftwareVersion.
+constexpr size_t kVersionCharacters = 24;
+
+// The instant in UTC, which is what the trailing "Z" of FileDateCreated says.
+std::string utcDateTime(std::chrono::system_clock::time_point time) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    char text[96];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", utc.tm_year + 1900,
+                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
+    return text;
+}
+
+void appendHeader(IsafDocument& document, const RunInputs& inputs,
+                  std::chrono::system_clock::time_point created) {
+    const std::string partNumber = inputs.workplaceName.empty() ? "1" : inputs.workplaceName;
+    document.line(kRoot, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    document.line(kRoot,
+                  "<iSAFFile xmlns=\"http://www.vmi.lt/cms/imas/isaf\" "
+                  "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">");
+    document.line(kSection, "<Header>");
+    document.line(kDescription, "<FileDescription>");
+    document.element(kHeaderField, "FileVersion", "iSAF1.2");
+    document.element(kHeaderField, "FileDateCreated", utcDateTime(created));
+    document.element(kHeaderField, "DataType", "F");
+    document.element(kHeaderField, "SoftwareCompanyName", "Kolvira");
+    document.element(kHeaderField, "SoftwareName", "Kolvira");
+    document.element(kHeaderField, "SoftwareVersion",
+                     firstCharacters(inputs.programVersion, kVersionCharacters));
+    document.element(kHeaderField, "RegistrationNumber", inputs.payerCode);
+    document.element(kHeaderField, "NumberOfParts", "1");
+    document.element(kHeaderField, "PartNumber", partNumber);
+    document.line(kHeaderField, "<SelectionCriteria>");
+    document.element(kCriteriaField, "SelectionStartDate", inputs.period.from.text());
+    document.element(kCriteriaField, "SelectionEndDate", inputs.period.to.text());
+    document.line(kHeaderField, "</SelectionCriteria>");
+    document.line(kDescription, "</FileDescription>");
+    document.line(kSection, "</Header>");
+}
+
+std::string withSeparator(std::string folder) {
+    if (folder.empty() || folder.back() != '/') {
+        folder += '/';
+    }
+    return folder;
+}
+
+void createFolderIfMissing(const std::string& folder) {
+    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
+        throw RunFailure(RunOutcome::OutputNotWritable,
+                         "Nepavyko sukurti aplanko " + folder + "\r\n" + std::strerror(errno));
+    }
+}
+
+void checkCap(size_t entries, const char* section) {
+    if (entries > kSchemaSectionCap) {
+        throw RunFailure(RunOutcome::BeyondSchemaCaps,
+                         std::string("Per daug ") + section + ": " + std::to_string(entries) +
+                             ".\r\nViename i.SAF faile jų gali būti ne daugiau kaip 500 000. "
+                             "Failas nesukurtas.");
+    }
+}
+
+}  // namespace
+
+void checkSchemaCaps(size_t suppliers, size_t customers, size_t purchaseInvoices,
+                     size_t salesInvoices) {
+    checkCap(customers, "pirkėjų");
+    checkCap(suppliers, "tiekėjų");
+    checkCap(purchaseInvoices, "gautų sąskaitų faktūrų");
+    checkCap(salesInvoices, "išrašytų sąskaitų faktūrų");
+}
+
+std::string isafFileName(const RunInputs& inputs) {
+    char month[32];
+    std::snprintf(month, sizeof month, "%04d%02d", inputs.period.from.year,
+                  inputs.period.from.month);
+    return "Kolvira_" + inputs.payerCode + "_" + month + "_" + inputs.workplaceName + ".xml";
+}
+
+void assembleIsafDocument(IsafDocument& document, const InvoiceRowStore& store,
+                          const RunInputs& inputs, std::chrono::system_clock::time_point created) {
+    appendHeader(document, inputs, created);
+
+    document.beginPhase(store.suppliers.size() + store.customers.size());
+    document.line(kSection, "<MasterFiles>");
+    // Customers always come before Suppliers.
+    if (!store.customers.empty()) {
+        document.line(kGroup, "<Customers>");
+        ExportCustomers(document, store.customers);
+        document.line(kGroup, "</Customers>");
+    }
+    if (!store.suppliers.empty()) {
+        document.line(kGroup, "<Suppliers>");
+        ExportSuppliers(document, store.suppliers);
+        document.line(kGroup, "</Suppliers>");
+    }
+    document.line(kSection, "</MasterFiles>");
+
+    document.beginPhase(store.purchaseInvoices.size() + store.purchaseMultiRateInvoices.size() +
+                        store.salesInvoices.size() + store.salesMultiRateInvoices.size());
+    document.line(kSection, "<SourceDocuments>");
+    // Every stored row adds a counterpart to its side, so a side has invoices exactly when it
+    // has counterparts.
+    if (!store.suppliers.empty()) {
+        document.line(kInvoices, "<PurchaseInvoices>");
+        if (!store.purchaseInvoices.empty()) {
+            ExportPurchaseInvoices(document, store.purchaseInvoices);
+        }
+        if (!store.purchaseMultiRateInvoices.empty()) {
+            ExportPurchaseMultiRateInvoices(document, store.purchaseMultiRateInvoices);
+        }
+        document.line(kInvoices, "</PurchaseInvoices>");
+    }
+    if (!store.customers.empty()) {
+        document.line(kInvoices, "<SalesInvoices>");
+        if (!store.salesInvoices.empty()) {
+            ExportSalesInvoices(document, store.salesInvoices);
+        }
+        if (!store.salesMultiRateInvoices.empty()) {
+            ExportSalesMultiRateInvoices(document, store.salesMultiRateInvoices);
+        }
+        document.line(kInvoices, "</SalesInvoices>");
+    }
+    document.line(kSection, "</SourceDocuments>");
+    document.line(kRoot, "</iSAFFile>");
+}
+
+std::string exportIsafFile(const InvoiceRowStore& store, const RunInputs& inputs, RunHost& host,
+                           const UtcClock& now) {
+    checkSchemaCaps(store.suppliers.size(), store.customers.size(),
+                    store.purchaseInvoices.size() + store.purchaseMultiRateInvoices.size(),
+                    store.salesInvoices.size() + store.salesMultiRateInvoices.size());
+
+    IsafDocument document(host);
+    assembleIsafDocument(document, store, inputs, now());
+
+    const std::string folder = withSeparator(host.outputFolder());
+    createFolderIfMissing(folder);
+    const std::string path = folder + isafFileName(inputs);
+    const Status saved = replaceFileAtomically(path, document.bytes());
+    if (!saved.ok()) {
+        throw RunFailure(RunOutcome::OutputNotWritable,
+                         "Nepavyko išsaugoti i.SAF failo.\r\n" + saved.message());
+    }
+    document.endProgress();
+    host.showSaved(path);
+    return path;
+}
+
+std::string Export2XML(const InvoiceRowStore& store, const RunInputs& inputs, RunHost& host) {
+    return exportIsafFile(store, inputs, host, [] { return std::chrono::system_clock::now(); });
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "import/run_host.h"
+
+// The characters in front of a line of the i.SAF file: spaces, then tabs. The file's layout
+// mixes both, and the tax administration's checks have always seen it so.
+struct Lead {
+    int spaces = 0;
+    int tabs = 0;
+};
+
+// The i.SAF file as it is built: one element or tag per line, appended in order, and the
+// progress the element writers report while they build it. The lines go straight into the
+// file's bytes, so a large file is held in memory once.
+class IsafDocument {
+  public:
+    explicit IsafDocument(RunHost& host);
+
+    // A line of fixed markup.
+    void line(Lead lead, std::string_view markup);
+    // "<name>value</name>", the value escaped; written also when the value is empty.
+    void element(Lead lead, std::string_view name, std::string_view value);
+    // As element(), but an empty value gives the nil form the schema asks for.
+    void nillableElement(Lead lead, std::string_view name, std::string_view value);
+
+    // A new progress phase over `total` records.
+    void beginPhase(size_t total);
+    // Before the record at `index` of its list (counted from 0).
+    void stepRecord(size_t index);
+    // The file is written: status empty, progress back to 0.
+    void endProgress();
+
+    // The file's bytes: the UTF-8 byte-order mark, then every line followed by CR LF.
+    const std::string& bytes() const { return bytes_; }
+    // The lines without their line ends.
+    std::vector<std::string> lines() const;
+
+  private:
+    void beginLine(Lead lead);
+
+    RunHost& host_;
+    std::string bytes_;
+    int phaseTotal_ = 0;
+};
+
+// One row record split into its fields at every "|||", numbered from 0. A field the record
+// does not reach is an error, unless the element writer names a default for it.
+class RowRecord {
+  public:
+    explicit RowRecord(std::string_view record);
+
+    // Throws std::runtime_error when the record has no such field.
+    const std::string& field(size_t n) const;
+    std::string field(size_t n, std::string_view fallback) const;
+
+  private:
+    std::vector<std::string> fields_;
+};
+
+// An amount text as the schema reads it: the regional decimal comma turned into a full stop.
+std::string withDecimalPoint(std::string amount);

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// A value as it goes between two tags of the i.SAF file: "&", "<" and ">" escaped, and every
+// character that XML 1.0 does not allow in a document dropped (control characters other than
+// tab, LF and CR, U+FFFE, U+FFFF, and bytes that are not well-formed UTF-8). Each value passes
+// through here exactly once, as it is written.
+std::string xmlText(std::string_view value);
+// The same, appended to `out`.
+void appendXmlText(std::string& out, std::string_view value);
+
+// At most the first `count` characters (not bytes) of a UTF-8 text.
+std::string_view firstCharacters(std::string_view utf8, size_t count);
