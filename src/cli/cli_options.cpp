@@ -3,7 +3,8 @@
 const char* const kCliUsage =
     "Naudojimas / Usage:\n"
     "  kolvira-cli [--payer-code KODAS] [--workplace PAVADINIMAS] [--from YYYY-MM-DD]\n"
-    "              [--to YYYY-MM-DD] [--locale LOKALĖ] [--output-dir APLANKAS] KNYGA.xlsx\n"
+    "              [--to YYYY-MM-DD] [--locale LOKALĖ] [--output-dir APLANKAS] [--summary]\n"
+    "              KNYGA.xlsx\n"
     "\n"
     "Suformuoja i.SAF 1.2 rinkmeną iš sąskaitų faktūrų darbo knygos (.xlsx arba .xls).\n"
     "Turns an invoice workbook (.xlsx or .xls) into an i.SAF 1.2 file.\n"
@@ -23,6 +24,10 @@ const char* const kCliUsage =
     "                          the system's.\n"
     "  --output-dir APLANKAS   Kur išsaugoti rinkmeną; numatytasis - rinkmenos šalia programos.\n"
     "                          Where to save the file; by default rinkmenos beside the program.\n"
+    "  --summary               Po kelio išvesti suvestinę pagal PVM klasifikatorius (sąskaitų\n"
+    "                          skaičius, apmokestinamoji vertė, PVM suma).\n"
+    "                          After the path, a table per side and tax code: invoices,\n"
+    "                          taxable value, VAT amount.\n"
     "  --help                  Ši pagalba. This help.\n"
     "\n"
     "Išėjimo kodai / exit codes:\n"
@@ -42,6 +47,10 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& argume
         if (argument == "--help" || argument == "-h") {
             options.help = true;
             return options;
+        }
+        if (argument == "--summary") {
+            options.summary = true;
+            continue;
         }
         std::optional<std::string>* target = nullptr;
         if (argument == "--payer-code") {

@@ -13,6 +13,7 @@ struct CliOptions {
     std::optional<std::string> locale;
     std::optional<std::string> outputDir;
     std::string workbook;
+    bool summary = false;
     bool help = false;
 };
 

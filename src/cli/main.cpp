@@ -5,8 +5,11 @@
 
 #include "cli/cli_options.h"
 #include "import/generation_run.h"
+#include "isaf/export_xml.h"
+#include "isaf/summary.h"
 #include "payers/payer_register.h"
 #include "shell/app_paths.h"
+#include "shell/atomic_file.h"
 #include "shell/desktop_shell.h"
 #include "shell/locale_settings.h"
 #include "shell/profile_file.h"
@@ -151,6 +154,23 @@ int main(int argc, char** argv) {
         inputs.period = {*from, *to};
     }
 
+    if (!fileExists(options->workbook)) {
+        std::cerr << "Dokumentas nerastas: " << options->workbook << '\n';
+        return 2;
+    }
+
     CliHost host(std::move(inputs), options->outputDir.value_or(paths.outputFolder()));
-    return exitCodeOf(runGeneration(host, settings).outcome);
+    std::optional<IsafSummary> summary;
+    const Exporter exporter = [&](const InvoiceRowStore& store, const RunInputs& in, RunHost& h) {
+        std::string saved = Export2XML(store, in, h);
+        if (options->summary) {
+            summary = summarize(store);
+        }
+        return saved;
+    };
+    const RunResult result = runGeneration(host, settings, openWorkbook, exporter);
+    if (summary) {
+        std::cout << '\n' << formatSummary(*summary);
+    }
+    return exitCodeOf(result.outcome);
 }

@@ -1,0 +1,123 @@
+#include "isaf/summary.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <tuple>
+
+#include "isaf/isaf_document.h"
+
+namespace {
+
+// Amount text ("-12,34" or "12.34") in cents; sums are kept in whole cents so that thousands of
+// invoices add up exactly.
+long long cents(const std::string& amount) {
+    const std::string text = withDecimalPoint(amount);
+    if (text.empty()) {
+        return 0;
+    }
+    const bool negative = text.front() == '-';
+    const size_t point = text.find('.');
+    const long long whole = std::llabs(std::strtoll(text.c_str(), nullptr, 10));
+    long long fraction = 0;
+    if (point != std::string::npos) {
+        const std::string digits = (text.substr(point + 1) + "00").substr(0, 2);
+        fraction = std::strtoll(digits.c_str(), nullptr, 10);
+    }
+    const long long value = whole * 100 + fraction;
+    return negative ? -value : value;
+}
+
+// Adds one invoice's tax lines; an invoice counts once for each tax code it holds.
+void addInvoice(TotalsByTaxCode& side, const RowRecord& record, size_t firstLine, size_t lines,
+                size_t singleCodeDefaultField) {
+    std::set<std::string> codes;
+    for (size_t line = 0; line < lines; ++line) {
+        const size_t value = firstLine + line * 3;
+        const std::string code =
+            record.field(value + 2, lines == 1 && singleCodeDefaultField ? "PVM1" : "");
+        if (lines > 1 && code.empty()) {
+            continue;  // a multi-rate line without a code is not written to the file
+        }
+        TaxCodeTotals& totals = side[code];
+        totals.taxableCents += cents(record.field(value, ""));
+        totals.vatCents += cents(record.field(value + 1, ""));
+        if (codes.insert(code).second) {
+            ++totals.invoices;
+        }
+    }
+}
+
+// Pads to a width counted in characters, not bytes, so Lithuanian letters keep columns straight.
+std::string padded(const std::string& text, size_t width, bool right) {
+    size_t characters = 0;
+    for (const char c : text) {
+        characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    const std::string fill(width > characters ? width - characters : 0, ' ');
+    return right ? fill + text : text + fill;
+}
+
+std::string money(long long centsValue) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%s%lld.%02lld", centsValue < 0 ? "-" : "",
+                  std::llabs(centsValue) / 100, std::llabs(centsValue) % 100);
+    return buffer;
+}
+
+}  // namespace
+
+IsafSummary summarize(const InvoiceRowStore& store) {
+    IsafSummary summary;
+    // Purchase records: the tax line starts at field 9; sales records at field 8.
+    for (const auto& record : store.purchaseInvoices) {
+        addInvoice(summary.purchases, RowRecord(record), 9, 1, 1);
+    }
+    for (const auto& record : store.purchaseMultiRateInvoices) {
+        addInvoice(summary.purchases, RowRecord(record), 9, 5, 0);
+    }
+    for (const auto& record : store.salesInvoices) {
+        addInvoice(summary.sales, RowRecord(record), 8, 1, 1);
+    }
+    for (const auto& record : store.salesMultiRateInvoices) {
+        addInvoice(summary.sales, RowRecord(record), 8, 5, 0);
+    }
+    return summary;
+}
+
+bool TaxCodeOrder::operator()(const std::string& a, const std::string& b) const {
+    const auto split = [](const std::string& code) {
+        const size_t digits = code.find_first_of("0123456789");
+        const std::string prefix = code.substr(0, digits);
+        const bool numeric = digits != std::string::npos &&
+                             code.find_first_not_of("0123456789", digits) == std::string::npos &&
+                             code.size() - digits <= 9;
+        return std::make_tuple(prefix, numeric ? std::stol(code.substr(digits)) : -1L, code);
+    };
+    return split(a) < split(b);
+}
+
+std::string formatSummary(const IsafSummary& summary) {
+    std::string table;
+    const auto row = [&](const std::string& side, const std::string& code, const std::string& count,
+                         const std::string& taxable, const std::string& vat) {
+        table += padded(side, 11, false) + padded(code, 9, false) + padded(count, 10, true) +
+                 padded(taxable, 19, true) + padded(vat, 19, true) + "\n";
+    };
+    row("Pusė", "PVM kodas", "Sąskaitos", "Apmokestinama", "PVM suma");
+    const auto side = [&](const std::string& name, const TotalsByTaxCode& codes) {
+        TaxCodeTotals all;
+        for (const auto& [code, totals] : codes) {
+            row(name, code.empty() ? "-" : code, std::to_string(totals.invoices),
+                money(totals.taxableCents), money(totals.vatCents));
+            all.invoices += totals.invoices;
+            all.taxableCents += totals.taxableCents;
+            all.vatCents += totals.vatCents;
+        }
+        row(name, "Iš viso", "", money(all.taxableCents), money(all.vatCents));
+    };
+    side("Pirkimai", summary.purchases);
+    side("Pardavimai", summary.sales);
+    return table;
+}
