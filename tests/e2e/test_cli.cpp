@@ -1,0 +1,195 @@
+// kolvira-cli as a user runs it: a copy of the program in a folder of its own (the settings,
+// the register and "rinkmenos" live beside it), real workbooks, exit codes and messages.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+
+#include "shell/profile_file.h"
+#include "support/schema_check.h"
+#include "support/temp_dir.h"
+#include "support/workbook_builder.h"
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string quoted(const std::string& text) {
+    std::string result = "'";
+    for (char c : text) {
+        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return result + "'";
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::filesystem::copy_file(KOLVIRA_CLI_PATH, dir.file("kolvira-cli"));
+        std::filesystem::permissions(dir.file("kolvira-cli"), std::filesystem::perms::owner_all);
+    }
+
+    Outcome run(const std::vector<std::string>& arguments) {
+        std::string command = quoted(dir.file("kolvira-cli"));
+        for (const auto& argument : arguments) {
+            command += " " + quoted(argument);
+        }
+        command += " > " + quoted(dir.file("out.txt")) + " 2> " + quoted(dir.file("err.txt"));
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir.file("out.txt")),
+                readFile(dir.file("err.txt"))};
+    }
+
+    // The example workbook, written by the template generator.
+    std::string example() {
+        const std::string path = dir.file("Kolvira_pavyzdys.xlsx");
+        const std::string command = quoted(KOLVIRA_TEMPLATE_PATH) + " --example " + quoted(path);
+        EXPECT_EQ(std::system(command.c_str()), 0);
+        return path;
+    }
+
+    std::vector<std::string> exampleRun(const std::string& book) {
+        return {"--payer-code", "123456789",  "--workplace", "PAVYZDYS", "--from", "2026-11-01",
+                "--to",         "2026-11-30", "--locale",    "lt_LT",    book};
+    }
+
+    std::vector<std::string> outputFiles() {
+        std::vector<std::string> names;
+        if (std::filesystem::exists(dir.file("rinkmenos"))) {
+            for (const auto& entry : std::filesystem::directory_iterator(dir.file("rinkmenos"))) {
+                names.push_back(entry.path().filename().string());
+            }
+        }
+        return names;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(CliTest, HelpAndUsageErrors) {
+    const Outcome help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* option : {"--payer-code", "--workplace", "--from", "--to", "--locale",
+                               "--output-dir", "--summary", "Usage", "Naudojimas"}) {
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    }
+    EXPECT_EQ(run({}).exitCode, 2);
+    EXPECT_EQ(run({"--bogus", "a.xlsx"}).exitCode, 2);
+    EXPECT_EQ(run({"--from"}).exitCode, 2);
+    const Outcome missing = run({"--payer-code", "1", "--workplace", "A", dir.file("none.xlsx")});
+    EXPECT_EQ(missing.exitCode, 2);
+    const Outcome badDate = run({"--from", "2026-13-01", example()});
+    EXPECT_EQ(badDate.exitCode, 2);
+    EXPECT_EQ(badDate.err, "Neteisingas laikotarpis.\n");
+}
+
+TEST_F(CliTest, ExampleBecomesASchemaValidFileWithItsSummary) {
+    auto arguments = exampleRun(example());
+    arguments.insert(arguments.begin(), "--summary");
+    const Outcome result = run(arguments);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const std::string saved = dir.file("rinkmenos/Kolvira_123456789_202611_PAVYZDYS.xml");
+    EXPECT_EQ(result.out.substr(0, result.out.find('\n')), saved);
+    expectValidIsafFile(saved);
+    // The totals a user checks against the VAT return, recomputed by hand from the example.
+    EXPECT_NE(
+        result.out.find("Pirkimai   Iš viso                        4139.30             618.30"),
+        std::string::npos)
+        << result.out;
+    EXPECT_NE(
+        result.out.find("Pardavimai PVM1              4            4041.32             848.68"),
+        std::string::npos)
+        << result.out;
+    const std::string xml = readFile(saved);
+    EXPECT_TRUE(xml.starts_with("\xEF\xBB\xBF<?xml"));
+    EXPECT_TRUE(xml.ends_with("</iSAFFile>\r\n"));
+}
+
+TEST_F(CliTest, EachOutcomeHasItsExitCodeAndMessage) {
+    const std::string book = example();
+    // No workplace name stored or given.
+    Outcome result = run({"--payer-code", "123456789", book});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err, "Įveskite savo darbo vietos pavadinimą.\n");
+    // No payer in the register and none given.
+    result = run({"--workplace", "A1", book});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err, "Įveskite savo įmonės (asmens) kodą.\n");
+    // The payer at the stored position of the register gives the code.
+    writeFile(dir.file("asmenys.txt"), "Alfa;;111;\r\nBeta;;222;\r\n");
+    writeFile(dir.file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=1\r\ndarbo_vieta=SAND1\r\n");
+    result = run({"--from", "2026-11-01", "--to", "2026-11-30", "--locale", "lt_LT", book});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, dir.file("rinkmenos/Kolvira_222_202611_SAND1.xml") + "\n");
+    // No rows of the period.
+    result = run({"--from", "2025-01-01", "--to", "2025-01-31", book});
+    EXPECT_EQ(result.exitCode, 4);
+    EXPECT_EQ(result.err, "\"Kolvira_pavyzdys.xlsx\" faile įrašų nerasta.\n");
+    // Not a workbook at all.
+    writeFile(dir.file("netikras.xlsx"), "ne knyga");
+    result = run({"--payer-code", "1", "--workplace", "A", dir.file("netikras.xlsx")});
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(result.err, "Blogai užpildytas failas netikras.xlsx\n");
+    // A period the schema cannot hold.
+    result = run({"--from", "2016-01-01", "--to", "2016-01-31", book});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err, "Neteisingas laikotarpis.\n");
+    EXPECT_EQ(outputFiles(), (std::vector<std::string>{"Kolvira_222_202611_SAND1.xml"}));
+}
+
+TEST_F(CliTest, BadlyFilledCellsAreListedSheetBySheetAndNothingIsWritten) {
+    const std::string path = dir.file("klaidos.xlsx");
+    {
+        WorkbookBuilder book(path);
+        for (const char* name : {"Gau21", "Gau9", "Gau5", "Gau0", "Gau-", "GauKom", "Isr21", "Isr9",
+                                 "Isr5", "Isr0", "Isr-", "IsrKom"}) {
+            book.sheet(name);
+            if (std::string(name) == "Gau9") {
+                book.date(5, 1, 2026, 11, 3).text(5, 3, "XX").number(5, 9, 10);
+                book.date(6, 1, 2026, 11, 4).text(6, 2, "A-2").number(6, 9, 10).text(6, 7, "ND");
+            }
+            if (std::string(name) == "Isr21") {
+                book.date(5, 1, 2026, 11, 3).number(5, 8, 10);
+            }
+        }
+        book.save();
+    }
+    const Outcome result = run({"--payer-code", "1", "--workplace", "A", "--from", "2026-11-01",
+                                "--to", "2026-11-30", "--locale", "lt_LT", path});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err,
+              "Klaidų sąrašas:\n\n"
+              "Gau9 lapas -> B5  vietoje serijos numerio klaida\n\n"
+              "Gau9 lapas -> G6  vietoje įmonės (asmens) kodo klaida\n\n"
+              "Isr21 lapas -> B5  vietoje serijos numerio klaida\n");
+    EXPECT_TRUE(outputFiles().empty());
+}
+
+TEST_F(CliTest, TwoRunsSharingOneSettingsFileContinueTheAutomaticNumbers) {
+    const std::string book = example();
+    ASSERT_EQ(run(exampleRun(book)).exitCode, 0);
+    const ProfileFile settings(dir.file("_nustatymai.ini"));
+    const std::string first = settings.read("NUSTATYMAI", "auto_id");
+    ASSERT_FALSE(first.empty());
+    ASSERT_EQ(run(exampleRun(book)).exitCode, 0);
+    const long issuedPerRun = std::stol(first);
+    EXPECT_EQ(settings.read("NUSTATYMAI", "auto_id"), std::to_string(2 * issuedPerRun));
+    const std::string xml = readFile(dir.file("rinkmenos/Kolvira_123456789_202611_PAVYZDYS.xml"));
+    EXPECT_NE(xml.find("<CustomerID>" + std::to_string(2 * issuedPerRun) + "</CustomerID>"),
+              std::string::npos);
+}
+
+TEST_F(CliTest, TemplateReadsBackWithoutRows) {
+    const std::string path = dir.file("Kolvira_sablonas.xlsx");
+    ASSERT_EQ(std::system((quoted(KOLVIRA_TEMPLATE_PATH) + " " + quoted(path)).c_str()), 0);
+    const Outcome result = run({"--payer-code", "1", "--workplace", "A", path});
+    EXPECT_EQ(result.exitCode, 4) << result.err;
+    EXPECT_EQ(result.err, "\"Kolvira_sablonas.xlsx\" faile įrašų nerasta.\n");
+}
+
+}  // namespace
