@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+
+// Bounds that keep a broken or hostile workbook from eating the machine. Real workbooks of
+// this program stay far below every one of them.
+
+// The sheet readers read columns A to W; cells further right are skipped unread.
+inline constexpr int kMaxColumn = 23;
+// The spreadsheet application's own grid.
+inline constexpr int kMaxRow = 1048576;
+
+// Uncompressed size of one worksheet part of an .xlsx package.
+inline constexpr std::uint64_t kMaxSheetPartBytes = std::uint64_t{1} << 30;
+// Uncompressed size of any other part (workbook, relationships, styles, shared strings).
+inline constexpr std::uint64_t kMaxOtherPartBytes = std::uint64_t{256} << 20;
+// Inflated bytes per compressed byte, checked once a part has grown past the grace size.
+// Sparse sheets of styled empty rows compress about 100:1; zip bombs approach 1000:1.
+inline constexpr std::uint64_t kMaxCompressionRatio = 400;
+inline constexpr std::uint64_t kRatioGraceBytes = std::uint64_t{16} << 20;
+// One cell's text; the spreadsheet application holds at most 32767 characters in a cell.
+inline constexpr std::uint64_t kMaxCellTextBytes = std::uint64_t{1} << 20;
+
+// FreeXL loads a whole .xls file into memory.
+inline constexpr std::uint64_t kMaxXlsFileBytes = std::uint64_t{256} << 20;

@@ -1,0 +1,361 @@
+#include "import/xlsx_workbook.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <map>
+
+#include "import/workbook_sheet_names.h"
+#include "shell/desktop_shell.h"
+
+namespace {
+
+bool isTrue(const char* value) {
+    return value != nullptr && (std::strcmp(value, "1") == 0 || std::strcmp(value, "true") == 0);
+}
+
+long numberOr(const char* text, long fallback) {
+    if (text == nullptr) {
+        return fallback;
+    }
+    long value = 0;
+    const char* end = text + std::strlen(text);
+    const auto result = std::from_chars(text, end, value);
+    return result.ec == std::errc() && result.ptr == end ? value : fallback;
+}
+
+std::string columnLetters(int column) {
+    std::string letters;
+    for (; column > 0; column = (column - 1) / 26) {
+        letters.insert(letters.begin(), static_cast<char>('A' + (column - 1) % 26));
+    }
+    return letters;
+}
+
+struct WorkbookPartReader {
+    bool sawRoot = false;
+    bool date1904 = false;
+    std::vector<std::pair<std::string, std::string>> sheets;  // name, relationship id
+
+    static void onStart(void* user, const XML_Char* name, const XML_Char** attributes) {
+        auto* parser = static_cast<XmlParser*>(user);
+        auto& self = parser->owner<WorkbookPartReader>();
+        const std::string_view local = localName(name);
+        if (!self.sawRoot) {
+            self.sawRoot = true;
+            if (local != "workbook") {
+                parser->fail("it is not a spreadsheet workbook");
+            }
+        } else if (local == "sheet") {
+            const XML_Char* sheetName = attribute(attributes, "name");
+            const XML_Char* id = attribute(attributes, "id");
+            if (sheetName != nullptr && id != nullptr) {
+                self.sheets.emplace_back(sheetName, id);
+            }
+        } else if (local == "workbookPr") {
+            self.date1904 = isTrue(attribute(attributes, "date1904"));
+        }
+    }
+};
+
+struct StylesReader {
+    bool inNumFmts = false;
+    bool inCellXfs = false;
+    std::map<long, bool> customIsDate;
+    std::vector<long> cellFormats;
+
+    static void onStart(void* user, const XML_Char* name, const XML_Char** attributes) {
+        auto& self = static_cast<XmlParser*>(user)->owner<StylesReader>();
+        const std::string_view local = localName(name);
+        if (local == "numFmts") {
+            self.inNumFmts = true;
+        } else if (local == "cellXfs") {
+            self.inCellXfs = true;
+        } else if (local == "numFmt" && self.inNumFmts) {
+            const XML_Char* code = attribute(attributes, "formatCode");
+            const long id = numberOr(attribute(attributes, "numFmtId"), -1);
+            if (code != nullptr && id >= 0) {
+                self.customIsDate[id] = isDateFormatCode(code);
+            }
+        } else if (local == "xf" && self.inCellXfs) {
+            self.cellFormats.push_back(numberOr(attribute(attributes, "numFmtId"), 0));
+        }
+    }
+
+    static void onEnd(void* user, const XML_Char* name) {
+        auto& self = static_cast<XmlParser*>(user)->owner<StylesReader>();
+        const std::string_view local = localName(name);
+        if (local == "numFmts") {
+            self.inNumFmts = false;
+        } else if (local == "cellXfs") {
+            self.inCellXfs = false;
+        }
+    }
+};
+
+struct SharedStringsReader {
+    std::string& text;
+    std::vector<std::uint32_t>& ends;
+    XmlParser& parser;
+    bool inItem = false;
+    int phoneticDepth = 0;
+    bool capture = false;
+    std::string item;
+
+    static void onStart(void* user, const XML_Char* name, const XML_Char**) {
+        auto& self = static_cast<XmlParser*>(user)->owner<SharedStringsReader>();
+        const std::string_view local = localName(name);
+        if (local == "si") {
+            self.inItem = true;
+            self.item.clear();
+        } else if (local == "t") {
+            self.capture = self.inItem && self.phoneticDepth == 0;  // runs join; phonetics don't
+        } else if (local == "rPh") {
+            ++self.phoneticDepth;
+        }
+    }
+
+    static void onEnd(void* user, const XML_Char* name) {
+        auto& self = static_cast<XmlParser*>(user)->owner<SharedStringsReader>();
+        const std::string_view local = localName(name);
+        if (local == "t") {
+            self.capture = false;
+        } else if (local == "rPh") {
+            --self.phoneticDepth;
+        } else if (local == "si" && self.inItem) {
+            self.inItem = false;
+            self.text += decodeEscapes(self.item);
+            self.ends.push_back(static_cast<std::uint32_t>(self.text.size()));
+        }
+    }
+
+    static void onText(void* user, const XML_Char* data, int length) {
+        auto& self = static_cast<XmlParser*>(user)->owner<SharedStringsReader>();
+        if (!self.capture) {
+            return;
+        }
+        if (self.item.size() + static_cast<size_t>(length) > kMaxCellTextBytes) {
+            self.parser.fail("a shared string is too long");
+            return;
+        }
+        self.item.append(data, static_cast<size_t>(length));
+    }
+};
+
+// An ISO 8601 date and time ("2023-01-15" or "2023-01-15T13:05:07"), as cells of type "d" hold.
+bool parseIsoDate(std::string_view text, int& year, int& month, int& day, int& seconds) {
+    auto number = [&text](size_t pos, size_t width, int& out) {
+        if (pos + width > text.size()) {
+            return false;
+        }
+        const char* begin = text.data() + pos;
+        const auto result = std::from_chars(begin, begin + width, out);
+        return result.ec == std::errc() && result.ptr == begin + width;
+    };
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    if (!number(0, 4, year) || !number(5, 2, month) || !number(8, 2, day) || text[4] != '-' ||
+        text[7] != '-') {
+        return false;
+    }
+    if (text.size() > 10 && (text[10] != 'T' || !number(11, 2, hour) || !number(14, 2, minute) ||
+                             !number(17, 2, second))) {
+        return false;
+    }
+    seconds = hour * 3600 + minute * 60 + second;
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= 31 &&
+           hour < 24 && minute < 60 && second < 60;
+}
+
+}  // namespace
+
+XlsxWorkbook::XlsxWorkbook(std::string path, const RegionalSettings& regional)
+    : path_(std::move(path)), regional_(regional) {
+    int code = 0;
+    archive_ = zip_open(path_.c_str(), ZIP_RDONLY, &code);
+    if (archive_ == nullptr) {
+        zip_error_t error;
+        zip_error_init_with_code(&error, code);
+        const std::string message = zip_error_strerror(&error);
+        zip_error_fini(&error);
+        throw WorkbookError("cannot open " + path_ + " as an .xlsx workbook: " + message);
+    }
+    try {
+        std::string workbookPart;
+        for (const auto& [id, relationship] : readRelationships(archive_, "")) {
+            if (relationship.type == "officeDocument") {
+                workbookPart = relationship.target;
+            }
+        }
+        if (workbookPart.empty() && hasPart(archive_, "xl/workbook.xml")) {
+            workbookPart = "xl/workbook.xml";
+        }
+        if (workbookPart.empty()) {
+            throw WorkbookError(path_ + " is a zip file but not a spreadsheet workbook");
+        }
+        if (workbookPart.ends_with(".bin")) {
+            throw WorkbookError(path_ + " is a binary (.xlsb) workbook; save it as .xlsx");
+        }
+        readWorkbook(workbookPart);
+    } catch (...) {
+        quit();
+        throw;
+    }
+}
+
+XlsxWorkbook::~XlsxWorkbook() {
+    quit();
+}
+
+void XlsxWorkbook::readWorkbook(const std::string& workbookPart) {
+    const auto relationships = readRelationships(archive_, workbookPart);
+    WorkbookPartReader reader;
+    {
+        XmlParser parser;
+        parser.setOwner(&reader);
+        XML_SetStartElementHandler(parser.get(), WorkbookPartReader::onStart);
+        parsePart(archive_, workbookPart, parser);
+    }
+    dateSystem_ = reader.date1904 ? DateSystem::from1904 : DateSystem::from1900;
+    for (const auto& [name, id] : reader.sheets) {
+        const auto found = relationships.find(id);
+        // Chart and dialog sheets have no cells and are not worksheets to the application.
+        if (found != relationships.end() && found->second.type == "worksheet") {
+            sheets_.push_back(Sheet{name, found->second.target});
+        }
+    }
+    for (const auto& [id, relationship] : relationships) {
+        if (relationship.type == "styles") {
+            readStyles(relationship.target);
+        } else if (relationship.type == "sharedStrings") {
+            readSharedStrings(relationship.target);
+        }
+    }
+}
+
+void XlsxWorkbook::readStyles(const std::string& part) {
+    StylesReader reader;
+    XmlParser parser;
+    parser.setOwner(&reader);
+    XML_SetElementHandler(parser.get(), StylesReader::onStart, StylesReader::onEnd);
+    parsePart(archive_, part, parser);
+    dateStyles_.clear();
+    for (const long format : reader.cellFormats) {
+        const auto custom = reader.customIsDate.find(format);
+        const int id = format > 0xFFFF ? -1 : static_cast<int>(format);
+        dateStyles_.push_back(custom != reader.customIsDate.end() ? custom->second
+                                                                  : isBuiltinDateFormat(id));
+    }
+}
+
+void XlsxWorkbook::readSharedStrings(const std::string& part) {
+    sharedText_.clear();
+    sharedEnds_.clear();
+    XmlParser parser;
+    SharedStringsReader reader{sharedText_, sharedEnds_, parser, false, 0, false, {}};
+    parser.setOwner(&reader);
+    XML_SetElementHandler(parser.get(), SharedStringsReader::onStart, SharedStringsReader::onEnd);
+    XML_SetCharacterDataHandler(parser.get(), SharedStringsReader::onText);
+    parsePart(archive_, part, parser);
+}
+
+void XlsxWorkbook::selectSheet(std::string_view name) {
+    if (archive_ == nullptr) {
+        throw WorkbookError("the workbook is closed");
+    }
+    sheet_.reset();
+    for (const auto& sheet : sheets_) {
+        if (sameSheetName(sheet.name, name)) {
+            sheetName_ = sheet.name;
+            sheet_ = std::make_unique<XlsxSheetReader>(archive_, sheet.part, dateStyles_);
+            return;
+        }
+    }
+    throw WorkbookError("the workbook has no sheet \"" + std::string(name) + "\"");
+}
+
+std::string XlsxWorkbook::cellName(int row, int column) const {
+    return "sheet " + sheetName_ + ", cell " + columnLetters(column) + std::to_string(row);
+}
+
+std::string XlsxWorkbook::sharedString(const XlsxCell& cell) const {
+    const long index = numberOr(cell.value.c_str(), -1);
+    if (index < 0 || static_cast<size_t>(index) >= sharedEnds_.size()) {
+        throw WorkbookError("shared string " + cell.value + " does not exist");
+    }
+    const auto i = static_cast<size_t>(index);
+    const std::uint32_t begin = i == 0 ? 0 : sharedEnds_[i - 1];
+    return sharedText_.substr(begin, sharedEnds_[i] - begin);
+}
+
+std::string XlsxWorkbook::cellText(int row, int column) {
+    if (sheet_ == nullptr) {
+        throw WorkbookError(archive_ == nullptr ? "the workbook is closed" : "no sheet selected");
+    }
+    if (row < 1 || row > kMaxRow || column < 1 || column > kMaxColumn) {
+        throw WorkbookError("cell (" + std::to_string(row) + ", " + std::to_string(column) +
+                            ") lies outside the columns that are read");
+    }
+    const XlsxRow* cells = sheet_->row(row);
+    if (cells == nullptr) {
+        return "";
+    }
+    const XlsxCell& cell = cells->cells[static_cast<size_t>(column - 1)];
+    using Kind = XlsxCell::Kind;
+    switch (cell.kind) {
+        case Kind::empty:
+            return "";
+        case Kind::number: {
+            double value = 0;
+            const char* end = cell.value.data() + cell.value.size();
+            const auto result = std::from_chars(cell.value.data(), end, value);
+            if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) {
+                throw WorkbookError(cellName(row, column) + " holds a bad number");
+            }
+            return cell.dateStyle ? formatCellDate(value, dateSystem_, regional_)
+                                  : formatCellNumber(value, regional_);
+        }
+        case Kind::sharedString:
+            try {
+                return sharedString(cell);
+            } catch (const WorkbookError& error) {
+                throw WorkbookError(cellName(row, column) + ": " + error.what());
+            }
+        case Kind::inlineString:
+        case Kind::formulaString:
+            return decodeEscapes(cell.value);
+        case Kind::boolean:
+            return cell.value == "1" || cell.value == "true" ? "TRUE" : "FALSE";
+        case Kind::isoDate: {
+            int year = 0;
+            int month = 0;
+            int day = 0;
+            int seconds = 0;
+            if (!parseIsoDate(cell.value, year, month, day, seconds)) {
+                throw WorkbookError(cellName(row, column) + " holds a bad date");
+            }
+            return formatDateTime(year, month, day, seconds, regional_);
+        }
+        case Kind::error:
+            throw WorkbookError(cellName(row, column) + " holds the error value " + cell.value);
+        case Kind::noValue:
+            throw WorkbookError(cellName(row, column) +
+                                " holds a formula whose result was never saved");
+        case Kind::unknown:
+            break;
+    }
+    throw WorkbookError(cellName(row, column) + " holds a value of an unknown type");
+}
+
+void XlsxWorkbook::present(DesktopShell& desktop) {
+    desktop.open(path_);
+}
+
+void XlsxWorkbook::quit() {
+    sheet_.reset();
+    if (archive_ != nullptr) {
+        zip_discard(archive_);
+        archive_ = nullptr;
+    }
+}

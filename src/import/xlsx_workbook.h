@@ -1,0 +1,50 @@
+#pragma once
+
+#include <zip.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "import/cell_text.h"
+#include "import/workbook_connection.h"
+#include "import/xlsx_sheet_reader.h"
+
+// An .xlsx workbook (Office Open XML, transitional or strict) read straight from its zip
+// package: the workbook part, its relationships, shared strings and cell formats at open, and
+// each worksheet streamed when it is selected.
+class XlsxWorkbook : public WorkbookConnection {
+  public:
+    XlsxWorkbook(std::string path, const RegionalSettings& regional);
+    ~XlsxWorkbook() override;
+
+    void selectSheet(std::string_view name) override;
+    std::string cellText(int row, int column) override;
+    void present(DesktopShell& desktop) override;
+    void quit() override;
+
+  private:
+    struct Sheet {
+        std::string name;
+        std::string part;
+    };
+
+    void readWorkbook(const std::string& workbookPart);
+    void readStyles(const std::string& part);
+    void readSharedStrings(const std::string& part);
+    std::string sharedString(const XlsxCell& cell) const;
+    std::string cellName(int row, int column) const;
+
+    std::string path_;
+    RegionalSettings regional_;
+    zip_t* archive_ = nullptr;
+    std::vector<Sheet> sheets_;
+    DateSystem dateSystem_ = DateSystem::from1900;
+    std::vector<bool> dateStyles_;
+    // All shared strings back to back; sharedEnds_[i] is where string i ends.
+    std::string sharedText_;
+    std::vector<std::uint32_t> sharedEnds_;
+    std::unique_ptr<XlsxSheetReader> sheet_;
+    std::string sheetName_;
+};
