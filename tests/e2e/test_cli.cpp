@@ -1,9 +1,6 @@
 // kolvira-cli as a user runs it: a copy of the program in a folder of its own (the settings,
 // the register and "rinkmenos" live beside it), real workbooks, exit codes and messages.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <filesystem>
+#include "e2e/cli_runner.h"
 
 #include "shell/profile_file.h"
 #include "support/schema_check.h"
@@ -12,37 +9,11 @@
 
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& text) {
-    std::string result = "'";
-    for (char c : text) {
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return result + "'";
-}
-
 class CliTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::filesystem::copy_file(KOLVIRA_CLI_PATH, dir.file("kolvira-cli"));
-        std::filesystem::permissions(dir.file("kolvira-cli"), std::filesystem::perms::owner_all);
-    }
-
-    Outcome run(const std::vector<std::string>& arguments) {
-        std::string command = quoted(dir.file("kolvira-cli"));
-        for (const auto& argument : arguments) {
-            command += " " + quoted(argument);
-        }
-        command += " > " + quoted(dir.file("out.txt")) + " 2> " + quoted(dir.file("err.txt"));
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir.file("out.txt")),
-                readFile(dir.file("err.txt"))};
-    }
+    using Outcome = CliRunner::Outcome;
+    static std::string quoted(const std::string& text) { return CliRunner::quoted(text); }
+    Outcome run(const std::vector<std::string>& arguments) { return cli.run(arguments); }
 
     // The example workbook, written by the template generator.
     std::string example() {
@@ -68,6 +39,7 @@ class CliTest : public ::testing::Test {
     }
 
     TempDir dir;
+    CliRunner cli{dir};
 };
 
 TEST_F(CliTest, HelpAndUsageErrors) {
