@@ -14,12 +14,15 @@
 
 #include "gui/gui_support.h"
 #include "gui/scripted_boxes.h"
+#include "isaf/saved_message.h"
 #include "payers/F_naujas_xml.h"
 #include "shell/F_export_xml.h"
 #include "shell/atomic_file.h"
 #include "support/fake_run_host.h"
 #include "support/fake_workbook.h"
+#include "support/schema_check.h"
 #include "support/temp_dir.h"
+#include "support/workbook_builder.h"
 
 namespace {
 
@@ -223,6 +226,67 @@ class MainWindowTest : public QObject {
         QTest::mouseClick(window->btn_isaf_xml, Qt::LeftButton);
         VERIFY_BOXES(boxes);
         QVERIFY(window->btn_isaf_xml->isEnabled());
+    }
+
+    void realWorkbookBecomesAFileOrTheErrorList() {
+        writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
+        writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=SAND1\r\n");
+        WindowServices services;
+        services.boxes = &boxes;
+        services.files = &files;
+        services.desktop = &desktop;
+        services.today = [] { return Date{2024, 2, 10}; };
+        services.regional = [] { return lithuanianSettings(); };
+        Tfrm_export_xml window(AppPaths(dir->path()), services);  // the real connection and writer
+
+        const std::string good = dir->file("sausis.xlsx");
+        {
+            WorkbookBuilder builder(good);
+            builder.sheet("Gau21")
+                .date(5, 1, 2024, 1, 15)
+                .text(5, 2, "SF-1")
+                .text(5, 5, "LT100001234567")
+                .text(5, 6, "UAB Medis & Ko")
+                .text(5, 7, "300001234")
+                .number(5, 9, 100)
+                .number(5, 10, 21);
+            for (const char* name : {"Gau9", "Gau5", "Gau0", "Gau-", "GauKom", "Isr21", "Isr9",
+                                     "Isr5", "Isr0", "Isr-", "IsrKom"}) {
+                builder.sheet(name);
+            }
+            builder.save();
+        }
+        files.next(good);
+        QTest::mouseClick(window.btn_open, Qt::LeftButton);
+        const std::string saved = dir->file("rinkmenos/Kolvira_123456789_202401_SAND1.xml");
+        boxes.expect(MessageKind::Information, savedMessageText(saved));
+        QTest::mouseClick(window.btn_isaf_xml, Qt::LeftButton);
+        VERIFY_BOXES(boxes);
+        QVERIFY(window.lastRun().outcome == RunOutcome::Saved);
+        expectValidIsafFile(saved);
+        QVERIFY(readFile(saved).find("<Name>UAB Medis &amp; Ko</Name>") != std::string::npos);
+
+        // Badly filled cells: the workbook is shown to the user, then the list.
+        const std::string bad = dir->file("vasaris.xlsx");
+        {
+            WorkbookBuilder builder(bad);
+            builder.sheet("Gau21");
+            builder.sheet("Gau9").date(5, 1, 2024, 1, 15).number(5, 9, 10);
+            for (const char* name : {"Gau5", "Gau0", "Gau-", "GauKom", "Isr21", "Isr9", "Isr5",
+                                     "Isr0", "Isr-", "IsrKom"}) {
+                builder.sheet(name);
+            }
+            builder.save();
+        }
+        files.next(bad);
+        QTest::mouseClick(window.btn_open, Qt::LeftButton);
+        desktop.opened.clear();
+        boxes.expect(MessageKind::Error,
+                     "Klaidų sąrašas:\n\r\n\rGau9 lapas -> B5  vietoje serijos numerio klaida");
+        QTest::mouseClick(window.btn_isaf_xml, Qt::LeftButton);
+        VERIFY_BOXES(boxes);
+        QCOMPARE(desktop.opened, std::vector<std::string>{bad});
+        QVERIFY(window.btn_isaf_xml->isEnabled());
     }
 
     void payerDialogEnablingAndFilters() {
