@@ -43,20 +43,7 @@ PayerRegister::Lines PayerRegister::load() const {
         result.status = Status::failure(file.error);
         return result;
     }
-    const std::string text = decodeOwnTextFile(file.bytes);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        result.lines.push_back(std::move(line));
-        start = end + 1;
-    }
+    result.lines = splitLines(decodeOwnTextFile(file.bytes));
     return result;
 }
 
@@ -87,4 +74,58 @@ void PayerRegister::sort(std::vector<std::string>& lines) {
     for (size_t i = 0; i < keyed.size(); ++i) {
         lines[i] = std::move(keyed[i].second);
     }
+}
+
+namespace {
+
+// The position of `line` among sorted lines: the last of equal lines, since the sort is stable
+// and the line was put in after the others.
+int positionOf(const std::vector<std::string>& lines, const std::string& line) {
+    for (size_t i = lines.size(); i-- > 0;) {
+        if (lines[i] == line) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+Status PayerRegister::add(const std::string& line, int& position) const {
+    auto loaded = load();
+    if (!loaded.status.ok()) {
+        return loaded.status;
+    }
+    loaded.lines.push_back(line);
+    sort(loaded.lines);
+    position = positionOf(loaded.lines, line);
+    return save(loaded.lines);
+}
+
+Status PayerRegister::replace(int& position, const std::string& line) const {
+    auto loaded = load();
+    if (!loaded.status.ok()) {
+        return loaded.status;
+    }
+    const bool inRange = position >= 0 && static_cast<size_t>(position) < loaded.lines.size();
+    if (inRange) {
+        loaded.lines[static_cast<size_t>(position)] = line;
+    }
+    sort(loaded.lines);
+    if (inRange) {
+        position = positionOf(loaded.lines, line);
+    }
+    return save(loaded.lines);
+}
+
+Status PayerRegister::remove(int position) const {
+    auto loaded = load();
+    if (!loaded.status.ok()) {
+        return loaded.status;
+    }
+    if (position < 0 || static_cast<size_t>(position) >= loaded.lines.size()) {
+        return Status::success();
+    }
+    loaded.lines.erase(loaded.lines.begin() + position);
+    return save(loaded.lines);
 }

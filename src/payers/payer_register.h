@@ -38,6 +38,14 @@ class PayerRegister {
     // Ascending, letter case ignored, by Lithuanian collation of the whole line.
     static void sort(std::vector<std::string>& lines);
 
+    // Adds a payer's line and keeps the file sorted; `position` becomes the new line's place.
+    Status add(const std::string& line, int& position) const;
+    // Replaces the line at `position` (no line changes when it is out of range) and keeps the
+    // file sorted; `position` becomes the place of the replacing line, when one was replaced.
+    Status replace(int& position, const std::string& line) const;
+    // Removes the line at `position`; the order of the others stays.
+    Status remove(int position) const;
+
   private:
     std::string path_;
 };

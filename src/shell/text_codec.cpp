@@ -127,11 +127,23 @@ std::string decodeOwnTextFile(std::string_view bytes) {
     if (!hasNonAscii) {
         return std::string(bytes);
     }
-    if (bytes.starts_with("\xEF\xBB\xBF")) {
-        bytes.remove_prefix(3);
-        if (isValidUtf8(bytes)) {
-            return std::string(bytes);
-        }
+    if (bytes.starts_with("\xEF\xBB\xBF") && isValidUtf8(bytes.substr(3))) {
+        return std::string(bytes.substr(3));
     }
     return isValidUtf8(bytes) ? std::string(bytes) : cp1257ToUtf8(bytes);
+}
+
+std::vector<std::string> splitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(text.substr(start));
+            break;
+        }
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
 }

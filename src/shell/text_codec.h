@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The program's own text files (settings, payer register, update record) are Windows-1257,
 // the 8-bit code page of Lithuanian Windows, so they move between installations unchanged.
@@ -21,3 +22,7 @@ bool isValidUtf8(std::string_view bytes);
 // Reads one of our own text files: a file that is valid UTF-8 and holds non-ASCII letters was
 // edited on a UTF-8 system and is taken as UTF-8; anything else is Windows-1257.
 std::string decodeOwnTextFile(std::string_view bytes);
+
+// The lines of a text file without their ends: CR LF, LF or a lone CR each end a line, and a
+// line end at the very end starts no further line.
+std::vector<std::string> splitLines(std::string_view text);
