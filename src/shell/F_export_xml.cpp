@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -26,6 +27,8 @@
 #include "shell/F_seams.h"
 #include "shell/file_dialog.h"
 #include "shell/locale_settings.h"
+#include "update/F_update_bridge.h"
+#include "update/close_handover.h"
 
 namespace {
 
@@ -292,7 +295,8 @@ void Tfrm_export_xml::FormCreate() {
     lb_action->setText(QString());
     if (services_.startUpdateCheck) {
         try {
-            services_.startUpdateCheck();
+            auto* bridge = new UpdateBridge(StatusBar1, *services_.boxes, *services_.desktop, this);
+            services_.startUpdateCheck(*bridge, ProgramVersion);
         } catch (...) {
             // The window stays fully usable without the update check.
         }
@@ -336,6 +340,17 @@ void Tfrm_export_xml::btn_rinkmenosClick() {
 
 void Tfrm_export_xml::btn_closeClick() {
     close();
+}
+
+// The update hand-over: a running download may keep the window open, and a complete installer
+// is offered once the close is allowed.
+void Tfrm_export_xml::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery(StatusBar1->text().toStdString(), *services_.boxes)) {
+        event->ignore();
+        return;
+    }
+    FormClose(StatusBar1->text().toStdString(), paths_, *services_.boxes, *services_.desktop);
+    event->accept();
 }
 
 void Tfrm_export_xml::lb_copyrightClick() {
@@ -387,53 +402,32 @@ void Tfrm_export_xml::LoadPayerList(int position) {
 
 void Tfrm_export_xml::cb_asmuoChange(int position) {
     LoadPayerList(position);
-    const Status written = SettingsFile.write("NUSTATYMAI", "asmuo", std::to_string(position));
-    if (!written.ok()) {
+    storePayerPosition(position);
+}
+
+void Tfrm_export_xml::storePayerPosition(int position) {
+    if (const Status written = SettingsFile.write("NUSTATYMAI", "asmuo", std::to_string(position));
+        !written.ok()) {
         reportFailure(written);
     }
 }
-
-namespace {
-
-// The position of `line` in the sorted register: the last of equal lines, since the sort is
-// stable and the line was added last.
-int positionOf(const std::vector<std::string>& lines, const std::string& line) {
-    for (size_t i = lines.size(); i-- > 0;) {
-        if (lines[i] == line) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
-}  // namespace
 
 void Tfrm_export_xml::btn_newClick() {
     Tfrm_naujas_xml dialog(this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    const PayerRegister register_(paths_.payerRegister());
-    auto loaded = register_.load();
-    if (!loaded.status.ok()) {
-        reportFailure(loaded.status);
-        return;
-    }
     const std::string line =
         dialog.ed_pav->text().toStdString() + ";;" + dialog.ed_im_kodas->text().toStdString() + ";";
-    loaded.lines.push_back(line);
-    PayerRegister::sort(loaded.lines);
-    if (const Status saved = register_.save(loaded.lines); !saved.ok()) {
-        reportFailure(saved);
+    int position = -1;
+    if (const Status added = PayerRegister(paths_.payerRegister()).add(line, position);
+        !added.ok()) {
+        reportFailure(added);
         return;
     }
     // The payer just added is selected, and the next start selects it again.
-    const int position = positionOf(loaded.lines, line);
     LoadPayerList(position);
-    if (const Status written = SettingsFile.write("NUSTATYMAI", "asmuo", std::to_string(position));
-        !written.ok()) {
-        reportFailure(written);
-    }
+    storePayerPosition(position);
 }
 
 void Tfrm_export_xml::btn_koreguotiClick() {
@@ -451,33 +445,20 @@ void Tfrm_export_xml::btn_koreguotiClick() {
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    const PayerRegister register_(paths_.payerRegister());
-    auto loaded = register_.load();
-    if (!loaded.status.ok()) {
-        reportFailure(loaded.status);
-        return;
-    }
     const std::string line =
         (dialog.ed_pav->text() + QLatin1Char(';') + dialog.ed_pvm_kodas->text() + QLatin1Char(';') +
          dialog.ed_im_kodas->text() + QLatin1Char(';') + workplace)
             .toStdString();
-    const bool replaced = selected >= 0 && static_cast<size_t>(selected) < loaded.lines.size();
-    if (replaced) {
-        loaded.lines[static_cast<size_t>(selected)] = line;
-    }
-    PayerRegister::sort(loaded.lines);
-    if (const Status saved = register_.save(loaded.lines); !saved.ok()) {
-        reportFailure(saved);
+    int position = selected;
+    if (const Status replaced = PayerRegister(paths_.payerRegister()).replace(position, line);
+        !replaced.ok()) {
+        reportFailure(replaced);
         return;
     }
     // The payer just edited stays selected, also at the next start.
-    const int position = replaced ? positionOf(loaded.lines, line) : selected;
     LoadPayerList(position);
-    if (replaced) {
-        const Status written = SettingsFile.write("NUSTATYMAI", "asmuo", std::to_string(position));
-        if (!written.ok()) {
-            reportFailure(written);
-        }
+    if (selected >= 0) {
+        storePayerPosition(position);
     }
 }
 
@@ -491,23 +472,13 @@ void Tfrm_export_xml::btn_mok_deleteClick() {
     if (services_.boxes->show(MessageKind::Confirmation, question) != kAnswerYes) {
         return;
     }
-    const PayerRegister register_(paths_.payerRegister());
-    auto loaded = register_.load();
-    if (!loaded.status.ok()) {
-        reportFailure(loaded.status);
+    if (const Status removed = PayerRegister(paths_.payerRegister()).remove(selected);
+        !removed.ok()) {
+        reportFailure(removed);
         return;
     }
-    if (static_cast<size_t>(selected) < loaded.lines.size()) {
-        loaded.lines.erase(loaded.lines.begin() + selected);
-        if (const Status saved = register_.save(loaded.lines); !saved.ok()) {
-            reportFailure(saved);
-            return;
-        }
-    }
     LoadPayerList(-1);
-    if (const Status written = SettingsFile.write("NUSTATYMAI", "asmuo", "0"); !written.ok()) {
-        reportFailure(written);
-    }
+    storePayerPosition(0);
 }
 
 // Rewrites the selected payer's line with the workplace name bound, or unbound when `bind`

@@ -22,6 +22,7 @@ class QPushButton;
 class DesktopShell;
 class FileDialog;
 class MessageBoxes;
+class UpdateBridge;
 
 // What the window reaches outside itself: the seams that tests replace.
 struct WindowServices {
@@ -34,8 +35,9 @@ struct WindowServices {
     // The workbook connection and the i.SAF writer; the real ones unless a test fakes them.
     WorkbookOpener openWorkbook;
     Exporter exporter;
-    // The update check that ends start-up; nothing until it is wired.
-    std::function<void()> startUpdateCheck;
+    // The update check that ends start-up, started through the window's update bridge;
+    // nothing when it is not wired.
+    std::function<void(UpdateBridge& bridge, const std::string& programVersion)> startUpdateCheck;
 };
 
 // The main window: payer, workplace, period, workbook, and the button that makes the file.
@@ -96,12 +98,14 @@ class Tfrm_export_xml : public QMainWindow, private RunHost {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void buildControls();
     void FormCreate();
     void setWorkplaceName(const QString& name);
     void reportFailure(const Status& status);
+    void storePayerPosition(int position);
     int selectedPayer() const;
 
     // RunHost

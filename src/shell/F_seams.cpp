@@ -45,9 +45,9 @@ QMessageBox::Icon iconOf(MessageKind kind) {
 }
 
 // A long error list: the same text in a box that fits on the screen and scrolls.
-int showScrolling(QWidget* parent, MessageKind kind, const QString& text) {
+int showScrolling(QWidget* parent, const QString& title, const QString& text) {
     QDialog box(parent);
-    box.setWindowTitle(titleOf(kind));
+    box.setWindowTitle(title);
     auto* layout = new QVBoxLayout(&box);
     auto* view = new QPlainTextEdit(text, &box);
     view->setObjectName(QStringLiteral("message_text"));
@@ -73,11 +73,17 @@ QString boxText(const std::string& text) {
 }
 
 int QtMessageBoxes::show(MessageKind kind, const std::string& text) {
+    return showTitled(kind, text, titleOf(kind).toStdString());
+}
+
+int QtMessageBoxes::showTitled(MessageKind kind, const std::string& text,
+                               const std::string& title) {
     const QString shown = boxText(text);
+    const QString caption = QString::fromStdString(title);
     if (shown.count(QLatin1Char('\n')) > 25 || shown.size() > 3000) {
-        return showScrolling(parent_, kind, shown);
+        return showScrolling(parent_, caption, shown);
     }
-    QMessageBox box(iconOf(kind), titleOf(kind), shown, QMessageBox::NoButton, parent_);
+    QMessageBox box(iconOf(kind), caption, shown, QMessageBox::NoButton, parent_);
     if (kind == MessageKind::Confirmation) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? kAnswerYes : kAnswerNo;

@@ -17,6 +17,7 @@ class QtMessageBoxes : public MessageBoxes {
     explicit QtMessageBoxes(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
     int show(MessageKind kind, const std::string& text) override;
+    int showTitled(MessageKind kind, const std::string& text, const std::string& title) override;
 
   private:
     QWidget* parent_;

@@ -3,6 +3,7 @@
 
 #include "shell/F_export_xml.h"
 #include "shell/F_seams.h"
+#include "update/F_update_bridge.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -13,7 +14,11 @@ int main(int argc, char** argv) {
     services.boxes = &boxes;
     services.files = &files;
     services.desktop = &desktop;
-    Tfrm_export_xml window(AppPaths::ofExecutable(), services);
+    const AppPaths paths = AppPaths::ofExecutable();
+    services.startUpdateCheck = [&paths](UpdateBridge& bridge, const std::string& version) {
+        bridge.start(UpdateConfig::fromEnvironment(), paths, version);
+    };
+    Tfrm_export_xml window(paths, services);
     boxes.setParent(&window);
     files.setParent(&window);
     window.show();

@@ -16,4 +16,9 @@ class MessageBoxes {
   public:
     virtual ~MessageBoxes() = default;
     virtual int show(MessageKind kind, const std::string& text) = 0;
+    // The same box under a title of the caller's instead of the kind's own.
+    virtual int showTitled(MessageKind kind, const std::string& text, const std::string& title) {
+        (void)title;
+        return show(kind, text);
+    }
 };

@@ -19,19 +19,30 @@ const char* nameOf(MessageKind kind) {
 }  // namespace
 
 void ScriptedMessageBoxes::expect(MessageKind kind, std::string text, int answer) {
-    expected_.push_back({kind, std::move(text), answer});
+    expected_.push_back({kind, std::move(text), answer, std::string()});
+}
+
+void ScriptedMessageBoxes::expectTitled(MessageKind kind, std::string text, std::string title,
+                                        int answer) {
+    expected_.push_back({kind, std::move(text), answer, std::move(title)});
 }
 
 int ScriptedMessageBoxes::show(MessageKind kind, const std::string& text) {
+    return showTitled(kind, text, std::string());
+}
+
+int ScriptedMessageBoxes::showTitled(MessageKind kind, const std::string& text,
+                                     const std::string& title) {
     if (expected_.empty()) {
         failures_.push_back(std::string("unexpected ") + nameOf(kind) + " box: " + text);
         return kind == MessageKind::Confirmation ? kAnswerNo : kAnswerOk;
     }
     const Box box = expected_.front();
     expected_.pop_front();
-    if (box.kind != kind || box.text != text) {
+    if (box.kind != kind || box.text != text || box.title != title) {
         failures_.push_back(std::string("expected ") + nameOf(box.kind) + " box \"" + box.text +
-                            "\", got " + nameOf(kind) + " box \"" + text + "\"");
+                            "\" titled \"" + box.title + "\", got " + nameOf(kind) + " box \"" +
+                            text + "\" titled \"" + title + "\"");
     }
     return box.answer;
 }

@@ -14,7 +14,10 @@
 class ScriptedMessageBoxes : public MessageBoxes {
   public:
     void expect(MessageKind kind, std::string text, int answer = kAnswerOk);
+    // A box under a title of its own; a box expected without one must come with the kind's.
+    void expectTitled(MessageKind kind, std::string text, std::string title, int answer);
     int show(MessageKind kind, const std::string& text) override;
+    int showTitled(MessageKind kind, const std::string& text, const std::string& title) override;
 
     // Every failure so far, plus the boxes still expected; empty when all went as scripted.
     std::vector<std::string> problems() const;
@@ -25,6 +28,7 @@ class ScriptedMessageBoxes : public MessageBoxes {
         MessageKind kind;
         std::string text;
         int answer;
+        std::string title;  // empty: the kind's own
     };
     std::deque<Box> expected_;
     std::vector<std::string> failures_;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The update information document the update service answers with: an XML document whose
+// values are found by element name anywhere in it.
+class UpdateDocument {
+  public:
+    // Nothing when the text is not a well-formed XML document.
+    static std::optional<UpdateDocument> parse(std::string_view xml);
+
+    // The value of the first element of that name: its first child, which must be text.
+    // Nothing when there is no such element, or it is empty or starts with another element.
+    std::optional<std::string> firstText(std::string_view element) const;
+
+  private:
+    std::map<std::string, std::optional<std::string>, std::less<>> first_;
+};
+
+// What the worker reads from the document. The reads go in this order and the first that fails
+// leaves itself and the later ones at their starting values.
+struct UpdateOffer {
+    long long laikas = 3600;  // the worker goes on to the FTP server from 3600 up
+    std::string fileName;     // the installer, on the server and beside the executable
+    std::string newVersion;
+};
+UpdateOffer readUpdateOffer(const UpdateDocument& document);
+
+constexpr long long kLeastLaikas = 3600;

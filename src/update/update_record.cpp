@@ -1,0 +1,124 @@
+#include "update/update_record.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <limits>
+
+#include "shell/atomic_file.h"
+#include "shell/text_codec.h"
+
+std::optional<UpdateRecord> readUpdateRecord(const std::string& path) {
+    const FileContent file = readWholeFile(path);
+    if (!file.exists || !file.error.empty()) {
+        return std::nullopt;
+    }
+    const std::string text = decodeOwnTextFile(file.bytes);
+    std::string lines[3];
+    size_t count = 0;
+    size_t start = 0;
+    // Lines end in CR LF; a lone LF or CR ends one too, as for any text file we read.
+    while (count < 3 && start < text.size()) {
+        const size_t end = text.find_first_of("\r\n", start);
+        lines[count++] = text.substr(start, end == std::string::npos ? end : end - start);
+        if (end == std::string::npos) {
+            start = text.size();
+        } else {
+            start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        }
+    }
+    if (count < 3) {
+        return std::nullopt;
+    }
+    return UpdateRecord{lines[0], lines[1], lines[2]};
+}
+
+Status writeUpdateRecord(const std::string& path, const UpdateRecord& record) {
+    const auto bytes =
+        utf8ToCp1257(record.version + "\r\n" + record.fileName + "\r\n" + record.sizeText + "\r\n");
+    if (!bytes) {
+        return Status::failure("The update record cannot hold \"" + record.fileName + "\"");
+    }
+    return replaceFileAtomically(path, *bytes);
+}
+
+bool isInstallerFileName(std::string_view name) {
+    constexpr std::string_view kPrefix = "update_";
+    constexpr std::string_view kSuffix = ".exe";
+    if (name.size() < kPrefix.size() + kSuffix.size()) {
+        return false;
+    }
+    std::string lower(name);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return lower.starts_with(kPrefix) && lower.ends_with(kSuffix);
+}
+
+void removeUpdateFiles(const AppPaths& paths) {
+    ::unlink(paths.updateRecord().c_str());
+    std::error_code error;
+    std::filesystem::directory_iterator entries(paths.directory(), error);
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        const std::string name = entries->path().filename().string();
+        if (isInstallerFileName(name) && !entries->is_directory(error)) {
+            ::unlink(entries->path().c_str());
+        }
+    }
+}
+
+bool isPlainFileName(std::string_view name) {
+    if (name.empty() || name.find_first_of("/\\:") != std::string_view::npos ||
+        name.find("..") != std::string_view::npos || name == ".") {
+        return false;
+    }
+    // Control characters would break the record's lines.
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<std::int64_t> fileLength(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    struct stat info {};
+    const bool known = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    ::close(fd);
+    if (!known) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(info.st_size);
+}
+
+std::int64_t decimalOr(std::string_view text, std::int64_t fallback) {
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty()) {
+        return fallback;
+    }
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    std::int64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return fallback;
+        }
+        const int digit = c - '0';
+        if (value > (kMax - digit) / 10) {
+            return fallback;
+        }
+        value = value * 10 + digit;
+    }
+    return negative ? -value : value;
+}

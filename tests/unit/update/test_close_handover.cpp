@@ -1,0 +1,78 @@
+// The update business at close: the question while a download runs and the installer offer.
+#include <gtest/gtest.h>
+
+#include "shell/atomic_file.h"
+#include "support/fake_run_host.h"
+#include "support/temp_dir.h"
+#include "unit/update/update_fakes.h"
+#include "update/close_handover.h"
+
+namespace {
+
+const std::string kStillRunning =
+    "Atnaujinimas dar nepasibaigė.\r\nAr tikrai norite išeiti iš programos?";
+const std::string kInstallQuestionText =
+    "Atnaujinimo failas gautas.\r\nAr pageidaujate dabar atnaujinti programą Kolvira ?";
+
+}  // namespace
+
+TEST(FormCloseQueryTest, AsksOnlyWhileADownloadRuns) {
+    RecordingBoxes boxes;
+    EXPECT_TRUE(FormCloseQuery("", boxes));
+    EXPECT_TRUE(boxes.shown.empty());
+
+    boxes.answers = {kAnswerNo, kAnswerYes};
+    EXPECT_FALSE(FormCloseQuery("Pakrauname atnaujinimą: 37%", boxes));
+    EXPECT_TRUE(FormCloseQuery("Pakrauname atnaujinimą: 37%", boxes));
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].kind, MessageKind::Confirmation);
+    EXPECT_EQ(boxes.shown[0].text, kStillRunning);
+    EXPECT_EQ(boxes.shown[0].title, "");
+}
+
+class FormCloseTest : public ::testing::Test {
+  protected:
+    TempDir program;
+    RecordingBoxes boxes;
+    RecordingDesktop desktop;
+
+    void close(const std::string& statusText = "") {
+        FormClose(statusText, AppPaths(program.path()), boxes, desktop);
+    }
+};
+
+TEST_F(FormCloseTest, OffersACompleteInstallerUnderItsVersionsTitle) {
+    writeFile(program.file("load.log"), "5.15\r\nupdate_5.15.exe\r\n4\r\n");
+    writeFile(program.file("update_5.15.exe"), "MZ..");
+    boxes.answers = {kAnswerNo, kAnswerYes};
+    close();
+    EXPECT_TRUE(desktop.opened.empty());
+    close();
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1].kind, MessageKind::Confirmation);
+    EXPECT_EQ(boxes.shown[1].text, kInstallQuestionText);
+    EXPECT_EQ(boxes.shown[1].title, "Programos atnaujinimas iki 5.15 versijos");
+    EXPECT_EQ(desktop.opened, std::vector<std::string>{program.file("update_5.15.exe")});
+    // Record and installer stay for a later start to clear away.
+    EXPECT_TRUE(fileExists(program.file("load.log")));
+    EXPECT_TRUE(fileExists(program.file("update_5.15.exe")));
+}
+
+TEST_F(FormCloseTest, OffersNothingWithoutACompleteInstallerOrWhileDownloading) {
+    close();  // no record
+    writeFile(program.file("load.log"), "5.15\r\nupdate_5.15.exe\r\n4\r\n");
+    writeFile(program.file("update_5.15.exe"), "MZ.");
+    close();  // one byte short
+    writeFile(program.file("update_5.15.exe"), "MZ..");
+    close("Pakrauname atnaujinimą: 100%");  // the download has not ended
+    writeFile(program.file("load.log"), "5.15\r\nupdate_5.15.exe\r\nketuri\r\n");
+    close();  // a size line that is no number counts as 0
+    writeFile(program.file("load.log"), "5.15\r\nupdate_5.15.exe\r\n");
+    close();  // two lines
+    writeFile(program.file("load.log"), "5.15\r\nmissing.exe\r\n4\r\n");
+    close();
+    writeFile(program.file("load.log"), "5.15\r\n../update_5.15.exe\r\n4\r\n");
+    close();
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(desktop.opened.empty());
+}
