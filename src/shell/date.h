@@ -11,7 +11,8 @@ struct Date {
     int month = 12;
     int day = 30;
 
-    auto operator<=>(const Date&) const = default;
+    auto operator<=>(const Date&) const =
+        default;  // NOLINT(modernize-use-nullptr): a false report on <=>
 
     static bool isValid(int year, int month, int day);
     static std::optional<Date> make(int year, int month, int day);

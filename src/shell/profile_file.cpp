@@ -123,7 +123,7 @@ std::string ProfileFile::read(std::string_view section, std::string_view key) co
 
 Status ProfileFile::write(std::string_view section, std::string_view key,
                           std::string_view value) const {
-    const Status refused = Status::failure("Unable to write to " + path_);
+    Status refused = Status::failure("Unable to write to " + path_);
     const auto encodedValue = utf8ToCp1257(value);
     const auto encodedKey = utf8ToCp1257(key);
     const auto encodedSection = utf8ToCp1257(section);

@@ -10,7 +10,9 @@ namespace {
 class Iconv {
   public:
     Iconv(const char* to, const char* from) : handle_(iconv_open(to, from)) {
-        if (handle_ == reinterpret_cast<iconv_t>(-1)) {
+        if (handle_ ==
+            reinterpret_cast<iconv_t>(
+                -1)) {  // NOLINT(performance-no-int-to-ptr): iconv_open reports failure so
             throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " +
                                      to);
         }
