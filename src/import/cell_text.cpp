@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 
 namespace {
 
@@ -33,11 +34,13 @@ CivilDate civilFromSerial(long serial) {
 }
 
 void appendPadded(std::string& out, int value, int width) {
-    std::string digits = std::to_string(value);
-    if (static_cast<int>(digits.size()) < width) {
-        out.append(static_cast<size_t>(width) - digits.size(), '0');
+    char digits[16];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value);
+    const auto length = static_cast<int>(written.ptr - digits);
+    if (length < width) {
+        out.append(static_cast<size_t>(width - length), '0');
     }
-    out += digits;
+    out.append(digits, written.ptr);
 }
 
 }  // namespace
@@ -47,29 +50,42 @@ std::string formatCellNumber(double value, const RegionalSettings& regional) {
         return "0";
     }
     // to_chars does not depend on the C locale, which a front end may have set to the user's.
+    // The shortest form that reads back to the value is the number rounded to 15 significant
+    // digits whenever it has no more than 15 of them: the value then lies far closer to it
+    // than half a step of the 15th digit. Only longer forms need the rounding itself.
     char buf[64];
-    const auto result =
-        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-    const std::string_view sci(buf, static_cast<size_t>(result.ptr - buf));  // -d.dddde+XX
+    auto result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+    std::string_view sci(buf, static_cast<size_t>(result.ptr - buf));  // -d.dddde+XX
+    if (sci.find('e') - (sci.front() == '-' ? 1 : 0) - (sci.find('.') != sci.npos ? 1 : 0) > 15) {
+        result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+        sci = std::string_view(buf, static_cast<size_t>(result.ptr - buf));
+    }
     const size_t ePos = sci.find('e');
     const bool negative = sci.front() == '-';
-    std::string digits;
+    char digitBuffer[32];
+    size_t count = 0;
     for (char c : sci.substr(0, ePos)) {
         if (c >= '0' && c <= '9') {
-            digits += c;
+            digitBuffer[count++] = c;
         }
     }
-    while (digits.size() > 1 && digits.back() == '0') {
-        digits.pop_back();
+    while (count > 1 && digitBuffer[count - 1] == '0') {
+        --count;
     }
-    const int exponent = std::atoi(std::string(sci.substr(ePos + 1)).c_str());
+    const std::string_view digits(digitBuffer, count);
+    int exponent = 0;
+    std::string_view exponentText = sci.substr(ePos + 1);
+    if (exponentText.front() == '+') {
+        exponentText.remove_prefix(1);
+    }
+    std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
 
     std::string out = negative ? "-" : "";
     if (exponent >= 15 || exponent < -5) {
         out += digits[0];
         if (digits.size() > 1) {
             out += regional.decimalSeparator;
-            out.append(digits, 1);
+            out.append(digits.substr(1));
         }
         out += 'E';
         out += std::to_string(exponent);
@@ -84,9 +100,9 @@ std::string formatCellNumber(double value, const RegionalSettings& regional) {
             out += digits;
             out.append(intDigits - digits.size(), '0');
         } else {
-            out.append(digits, 0, intDigits);
+            out.append(digits.substr(0, intDigits));
             out += regional.decimalSeparator;
-            out.append(digits, intDigits);
+            out.append(digits.substr(intDigits));
         }
     }
     return out;

@@ -28,19 +28,18 @@ std::optional<int> digitsValue(std::string_view text) {
 
 template <typename Int>
 std::optional<Int> wholeNumber(std::string_view text) {
-    bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
+    std::string_view digits = text;
+    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
+        digits.remove_prefix(1);
     }
-    if (!allDigits(text)) {
+    if (!allDigits(digits)) {
         return std::nullopt;
     }
-    // Parsed with its sign, so the most negative value fits as well.
-    const std::string signedText = (negative ? "-" : "") + std::string(text);
+    // Parsed with its minus sign, so the most negative value fits as well.
+    const std::string_view number = text.front() == '-' ? text : digits;
     Int value = 0;
-    const char* end = signedText.data() + signedText.size();
-    const auto [ptr, ec] = std::from_chars(signedText.data(), end, value);
+    const char* end = number.data() + number.size();
+    const auto [ptr, ec] = std::from_chars(number.data(), end, value);
     if (ec != std::errc{} || ptr != end) {
         return std::nullopt;
     }

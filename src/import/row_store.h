@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <map>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 // Counterpart records (suppliers or customers), kept in ascending case-insensitive order of
@@ -27,6 +28,9 @@ class CounterpartList {
 
   private:
     std::map<std::string, std::string> records_;  // collation key -> record text
+    // Every text ever added. Most rows repeat a counterpart already held, and a text seen
+    // before has its key in records_ already, so the collation key is not worked out again.
+    std::unordered_set<std::string> seen_;
 };
 
 // The accepted rows of one generation run, carried from the sheet readers to the i.SAF writer.

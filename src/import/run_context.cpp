@@ -6,7 +6,7 @@
 CounterpartCounter::CounterpartCounter(const ProfileFile& settings)
     : settings_(settings), current_(settings.read("NUSTATYMAI", "auto_id")) {
     if (current_.empty()) {
-        current_ = "0";
+        current_.push_back('0');  // not = "0": GCC 12 -O3 warns (-Wrestrict) on that falsely
     }
 }
 

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "import/workbook_limits.h"
 #include "import/xlsx_package.h"
+#include "import/xlsx_xml_scanner.h"
 
 // One cell of a worksheet part as written: its kind and its raw value, interpreted only when
 // a reader asks for its text.
@@ -33,14 +35,23 @@ struct XlsxCell {
 struct XlsxRow {
     int number = 0;
     std::array<XlsxCell, kMaxColumn> cells;
+    // What is wrong in this row (a bad cell reference, a text too long), raised only when a
+    // reader asks for the row: a pass that only skips over it does not look at its cells.
+    std::string failure;
 };
 
-// Streams the rows of one worksheet part in a single forward pass, keeping only the row last
-// asked for: the sheet readers walk rows top to bottom, so memory does not grow with the sheet.
-// Asking for a row above the last one asked starts the pass again from the top.
+// Streams the rows of one worksheet part in a single forward pass: the sheet readers walk rows
+// top to bottom, so memory does not grow with the sheet. Asking for a row above the last one
+// asked starts the pass again from the top.
+//
+// The worksheet parts are nearly all of a workbook's bytes, and a general XML parser spent
+// more time on them than everything else in a run together, so they are read by a scanner of
+// their own (xlsx_xml_scanner.h). It checks what makes XML well-formed as far as a worksheet
+// uses it and refuses DOCTYPEs and encodings other than UTF-8; the other parts stay with expat.
 class XlsxSheetReader {
   public:
     // `dateStyles` (true for each cell format that shows a date) must outlive the reader.
+    // Throws WorkbookError when the part cannot be opened.
     XlsxSheetReader(zip_t* archive, std::string partName, const std::vector<bool>& dateStyles);
     ~XlsxSheetReader();
 
@@ -48,37 +59,19 @@ class XlsxSheetReader {
     const XlsxRow* row(int number);
 
   private:
-    static void onStart(void* user, const XML_Char* name, const XML_Char** attributes);
-    static void onEnd(void* user, const XML_Char* name);
-    static void onText(void* user, const XML_Char* text, int length);
+    class Pass;
 
     void restart();
-    void pump();
-    void startRow(const XML_Char** attributes);
-    void startCell(const XML_Char** attributes);
 
     zip_t* archive_;
     std::string partName_;
     const std::vector<bool>& dateStyles_;
-    std::unique_ptr<ZipPart> part_;
-    std::unique_ptr<XmlParser> parser_;
+    std::unique_ptr<Pass> pass_;
 
-    XlsxRow current_;
-    bool haveCurrent_ = false;  // current_ holds the first row at or below target_
+    std::unique_ptr<XlsxRow> current_;  // the first row at or below target_, when haveCurrent_
+    bool haveCurrent_ = false;
     int target_ = 0;
-    bool suspended_ = false;
-    bool finalFed_ = false;
     bool ended_ = false;
-
-    bool inSheetData_ = false;
-    bool inRow_ = false;
-    bool collecting_ = false;  // the row being parsed is one a reader may still ask for
-    int rowNumber_ = 0;
-    int column_ = 0;
-    XlsxCell* cell_ = nullptr;  // the cell being parsed, when it is kept
-    bool inInlineString_ = false;
-    int phoneticDepth_ = 0;
-    bool capture_ = false;
 
     std::string failure_;  // a failed pass fails every later call alike
 };

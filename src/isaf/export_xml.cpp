@@ -10,8 +10,8 @@
 #include "import/run_context.h"
 #include "isaf/invoice_elements.h"
 #include "isaf/master_files.h"
+#include "isaf/output_file.h"
 #include "isaf/xml_text.h"
-#include "shell/atomic_file.h"
 
 namespace {
 
@@ -158,13 +158,16 @@ std::string exportIsafFile(const InvoiceRowStore& store, const RunInputs& inputs
                     store.purchaseInvoices.size() + store.purchaseMultiRateInvoices.size(),
                     store.salesInvoices.size() + store.salesMultiRateInvoices.size());
 
-    IsafDocument document(host);
-    assembleIsafDocument(document, store, inputs, now());
-
     const std::string folder = withSeparator(host.outputFolder());
     createFolderIfMissing(folder);
     const std::string path = folder + isafFileName(inputs);
-    const Status saved = replaceFileAtomically(path, document.bytes());
+    // Streamed into a temporary file beside the old one as it is built: a month of a large
+    // business is never held in memory whole.
+    OutputFile file(path);
+    IsafDocument document(host, file);
+    assembleIsafDocument(document, store, inputs, now());
+    document.finish();
+    const Status saved = file.commit();
     if (!saved.ok()) {
         throw RunFailure(RunOutcome::OutputNotWritable,
                          "Nepavyko išsaugoti i.SAF failo.\r\n" + saved.message());

@@ -13,8 +13,9 @@ constexpr Lead kTotalField{2, 5};
 
 // What sets the purchase and the sales invoice elements apart.
 struct InvoiceSide {
-    const char* info;
-    const char* id;
+    std::string_view openInfo;
+    std::string_view closeInfo;
+    std::string_view id;
     // Purchase records carry the registration date as field 3, so their counterpart and tax
     // fields come one later than those of sales records.
     bool registrationDate;
@@ -26,22 +27,21 @@ struct InvoiceSide {
     size_t taxField() const { return counterpartField() + 5; }
 };
 
-constexpr InvoiceSide kPurchase{"SupplierInfo", "SupplierID", true, false};
-constexpr InvoiceSide kSales{"CustomerInfo", "CustomerID", false, true};
+constexpr InvoiceSide kPurchase{"<SupplierInfo>", "</SupplierInfo>", "SupplierID", true, false};
+constexpr InvoiceSide kSales{"<CustomerInfo>", "</CustomerInfo>", "CustomerID", false, true};
 
 // "<Invoice>" down to and including "<DocumentTotals>".
 void invoiceHead(IsafDocument& document, const InvoiceSide& side, const RowRecord& record) {
     const size_t counterpart = side.counterpartField();
-    const std::string info = side.info;
     document.line(kInvoice, "<Invoice>");
     document.element(kInvoiceField, "InvoiceNo", record.field(1));
-    document.line(kInvoiceField, "<" + info + ">");
+    document.line(kInvoiceField, side.openInfo);
     document.element(kInfoField, side.id, record.field(counterpart + 3));
     document.element(kInfoField, "VATRegistrationNumber", record.field(counterpart + 2));
     document.element(kInfoField, "RegistrationNumber", record.field(counterpart + 1));
     document.nillableElement(kInfoField, "Country", record.field(counterpart + 4));
     document.element(kInfoField, "Name", record.field(counterpart));
-    document.line(kInvoiceField, "</" + info + ">");
+    document.line(kInvoiceField, side.closeInfo);
     document.element(kInvoiceField, "InvoiceDate", record.field(0));
     document.element(kInvoiceField, "InvoiceType", record.field(2));
     document.line(kInvoiceField, "<SpecialTaxation/>");
@@ -74,8 +74,8 @@ void documentTotal(IsafDocument& document, std::string_view taxableValue, std::s
     document.line(kTotal, "</DocumentTotal>");
 }
 
-std::string vatPointDate2(const InvoiceSide& side, const RowRecord& record) {
-    return side.vatPointDate2 ? record.field(0) : std::string();
+std::string_view vatPointDate2(const InvoiceSide& side, const RowRecord& record) {
+    return side.vatPointDate2 ? record.field(0) : std::string_view();
 }
 
 // The percentage of a single-rate invoice is the rate of the sheet it came from, not one
@@ -105,7 +105,7 @@ void exportMultiRate(IsafDocument& document, const InvoiceSide& side,
         for (size_t line = 0; line < kTaxLines; ++line) {
             const size_t first = tax + 3 * line;
             // Only the record's very last field, the fifth line's tax code, may be missing.
-            const std::string code =
+            const std::string_view code =
                 line + 1 < kTaxLines ? record.field(first + 2) : record.field(first + 2, "");
             ExportDocumentTotal(document, record.field(first), record.field(first + 1), code,
                                 vatPointDate2(side, record));

@@ -1,41 +1,67 @@
 #include "isaf/isaf_document.h"
 
 #include <algorithm>
+#include <charconv>
 #include <stdexcept>
 
 #include "import/row_store.h"
+#include "isaf/output_file.h"
 #include "isaf/xml_text.h"
 
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kLineEnd = "\r\n";
+// A streamed document goes to the file in pieces of about this size.
+constexpr size_t kWriteBytes = 1 << 20;
 
 }  // namespace
 
 IsafDocument::IsafDocument(RunHost& host) : host_(host), bytes_(kByteOrderMark) {}
+
+IsafDocument::IsafDocument(RunHost& host, OutputFile& file)
+    : host_(host), file_(&file), bytes_(kByteOrderMark) {
+    bytes_.reserve(kWriteBytes + 4096);
+}
 
 void IsafDocument::beginLine(Lead lead) {
     bytes_.append(static_cast<size_t>(lead.spaces), ' ');
     bytes_.append(static_cast<size_t>(lead.tabs), '\t');
 }
 
+void IsafDocument::endLine() {
+    bytes_.append(kLineEnd);
+    if (file_ != nullptr && bytes_.size() >= kWriteBytes) {
+        finish();
+    }
+}
+
+void IsafDocument::finish() {
+    if (file_ != nullptr) {
+        file_->write(bytes_);
+        bytes_.clear();
+    }
+}
+
 void IsafDocument::line(Lead lead, std::string_view markup) {
     beginLine(lead);
-    bytes_.append(markup).append(kLineEnd);
+    bytes_.append(markup);
+    endLine();
 }
 
 void IsafDocument::element(Lead lead, std::string_view name, std::string_view value) {
     beginLine(lead);
     bytes_.append("<").append(name).append(">");
     appendXmlText(bytes_, value);
-    bytes_.append("</").append(name).append(">").append(kLineEnd);
+    bytes_.append("</").append(name).append(">");
+    endLine();
 }
 
 void IsafDocument::nillableElement(Lead lead, std::string_view name, std::string_view value) {
     if (value.empty()) {
         beginLine(lead);
-        bytes_.append("<").append(name).append(" xsi:nil=\"true\"/>").append(kLineEnd);
+        bytes_.append("<").append(name).append(" xsi:nil=\"true\"/>");
+        endLine();
     } else {
         element(lead, name, value);
     }
@@ -50,7 +76,12 @@ void IsafDocument::beginPhase(size_t total) {
 
 void IsafDocument::stepRecord(size_t index) {
     host_.stepProgress();
-    host_.setStatus("Eksportuojame " + std::to_string(index + 1) + " įrašą");
+    // One text for all records: no allocation per record.
+    constexpr std::string_view kPrefix = "Eksportuojame ";
+    char number[24];
+    const auto written = std::to_chars(number, number + sizeof number, index + 1);
+    status_.assign(kPrefix).append(number, written.ptr).append(" įrašą");
+    host_.setStatus(status_);
     host_.keepResponsive();
 }
 
@@ -72,9 +103,10 @@ std::vector<std::string> IsafDocument::lines() const {
 
 RowRecord::RowRecord(std::string_view record) {
     const std::string_view separator = InvoiceRowStore::kFieldSeparator;
+    fields_.reserve(24);  // the longest record, a purchase multi-rate one
     for (;;) {
         const size_t end = record.find(separator);
-        fields_.emplace_back(record.substr(0, end));
+        fields_.push_back(record.substr(0, end));
         if (end == std::string_view::npos) {
             break;
         }
@@ -82,15 +114,15 @@ RowRecord::RowRecord(std::string_view record) {
     }
 }
 
-const std::string& RowRecord::field(size_t n) const {
+std::string_view RowRecord::field(size_t n) const {
     if (n >= fields_.size()) {
         throw std::runtime_error("row record without field " + std::to_string(n));
     }
     return fields_[n];
 }
 
-std::string RowRecord::field(size_t n, std::string_view fallback) const {
-    return n < fields_.size() ? fields_[n] : std::string(fallback);
+std::string_view RowRecord::field(size_t n, std::string_view fallback) const {
+    return n < fields_.size() ? fields_[n] : fallback;
 }
 
 std::string withDecimalPoint(std::string amount) {

@@ -7,6 +7,8 @@
 
 #include "import/run_host.h"
 
+class OutputFile;
+
 // The characters in front of a line of the i.SAF file: spaces, then tabs. The file's layout
 // mixes both, and the tax administration's checks have always seen it so.
 struct Lead {
@@ -16,10 +18,14 @@ struct Lead {
 
 // The i.SAF file as it is built: one element or tag per line, appended in order, and the
 // progress the element writers report while they build it. The lines go straight into the
-// file's bytes, so a large file is held in memory once.
+// file's bytes, kept in memory or streamed to the output file as they come, so a large file
+// is never held whole.
 class IsafDocument {
   public:
+    // Kept in memory: bytes() and lines() give the whole document.
     explicit IsafDocument(RunHost& host);
+    // Streamed into `file`; finish() writes the rest.
+    IsafDocument(RunHost& host, OutputFile& file);
 
     // A line of fixed markup.
     void line(Lead lead, std::string_view markup);
@@ -35,31 +41,39 @@ class IsafDocument {
     // The file is written: status empty, progress back to 0.
     void endProgress();
 
-    // The file's bytes: the UTF-8 byte-order mark, then every line followed by CR LF.
+    // Hands the bytes still held to the output file, when there is one.
+    void finish();
+
+    // The file's bytes: the UTF-8 byte-order mark, then every line followed by CR LF. Of a
+    // streamed document only those not yet written.
     const std::string& bytes() const { return bytes_; }
     // The lines without their line ends.
     std::vector<std::string> lines() const;
 
   private:
     void beginLine(Lead lead);
+    void endLine();
 
     RunHost& host_;
+    OutputFile* file_ = nullptr;
     std::string bytes_;
+    std::string status_;
     int phaseTotal_ = 0;
 };
 
 // One row record split into its fields at every "|||", numbered from 0. A field the record
-// does not reach is an error, unless the element writer names a default for it.
+// does not reach is an error, unless the element writer names a default for it. The fields
+// are views into the record, which must outlive this.
 class RowRecord {
   public:
     explicit RowRecord(std::string_view record);
 
     // Throws std::runtime_error when the record has no such field.
-    const std::string& field(size_t n) const;
-    std::string field(size_t n, std::string_view fallback) const;
+    std::string_view field(size_t n) const;
+    std::string_view field(size_t n, std::string_view fallback) const;
 
   private:
-    std::vector<std::string> fields_;
+    std::vector<std::string_view> fields_;
 };
 
 // An amount text as the schema reads it: the regional decimal comma turned into a full stop.

@@ -35,14 +35,14 @@ void addInvoice(TotalsByTaxCode& side, const RowRecord& record, size_t firstLine
     std::set<std::string> codes;
     for (size_t line = 0; line < lines; ++line) {
         const size_t value = firstLine + line * 3;
-        const std::string code =
-            record.field(value + 2, lines == 1 && singleCodeDefaultField ? "PVM1" : "");
+        const std::string code(
+            record.field(value + 2, lines == 1 && singleCodeDefaultField ? "PVM1" : ""));
         if (lines > 1 && code.empty()) {
             continue;  // a multi-rate line without a code is not written to the file
         }
         TaxCodeTotals& totals = side[code];
-        totals.taxableCents += cents(record.field(value, ""));
-        totals.vatCents += cents(record.field(value + 1, ""));
+        totals.taxableCents += cents(std::string(record.field(value, "")));
+        totals.vatCents += cents(std::string(record.field(value + 1, "")));
         if (codes.insert(code).second) {
             ++totals.invoices;
         }

@@ -50,7 +50,17 @@ std::string xmlText(std::string_view value) {
 }
 
 void appendXmlText(std::string& out, std::string_view value) {
+    // Most values are plain ASCII with nothing to escape: they go in whole, and only the rest
+    // is looked at character by character.
     size_t i = 0;
+    while (i < value.size()) {
+        const auto c = static_cast<unsigned char>(value[i]);
+        if (c < 0x20 || c >= 0x80 || c == '&' || c == '<' || c == '>') {
+            break;
+        }
+        ++i;
+    }
+    out.append(value.substr(0, i));
     while (i < value.size()) {
         const std::string_view rest = value.substr(i);
         const size_t length = sequenceLength(rest);
