@@ -573,8 +573,9 @@ void Tfrm_export_xml::endBusy() {
     for (QPushButton* button : {btn_open, btn_isaf_xml, btn_rinkmenos, btn_close}) {
         button->setEnabled(true);
     }
-    lb_action->setText(QString());
-    ProgressBar1->setValue(0);
+    setStatus({});
+    progress_.position = 0;
+    showProgress();
     QApplication::restoreOverrideCursor();
 }
 
@@ -582,20 +583,34 @@ void Tfrm_export_xml::markWorkplaceMissing() {
     setTextColor(lb_darbo_vieta, QColor(255, 0, 0));
 }
 
+// The status text and the progress are kept here and reach the widgets when events are let
+// through (or a box shows), not on every row: that is when the window can repaint anyway.
 void Tfrm_export_xml::setStatus(const std::string& text) {
-    lb_action->setText(qs(text));
+    status_ = text;
+    statusShown_ = false;
 }
 
 void Tfrm_export_xml::setProgress(int position, int maximum) {
-    ProgressBar1->setRange(0, maximum);
-    ProgressBar1->setValue(position);
+    progress_ = {position, maximum};
 }
 
 void Tfrm_export_xml::stepProgress() {
-    ProgressBar1->setValue(ProgressBar1->value() + 1);
+    ++progress_.position;
+}
+
+void Tfrm_export_xml::showProgress() {
+    if (!statusShown_) {
+        lb_action->setText(qs(status_));
+        statusShown_ = true;
+    }
+    if (ProgressBar1->maximum() != progress_.maximum) {
+        ProgressBar1->setRange(0, progress_.maximum);
+    }
+    ProgressBar1->setValue(progress_.position);
 }
 
 void Tfrm_export_xml::processEvents() {
+    showProgress();
     QCoreApplication::processEvents();
     sinceEvents_.restart();
 }
@@ -608,10 +623,12 @@ void Tfrm_export_xml::keepResponsive() {
 }
 
 int Tfrm_export_xml::showMessage(MessageKind kind, const std::string& text) {
+    showProgress();
     return services_.boxes->show(kind, text);
 }
 
 void Tfrm_export_xml::showSaved(const std::string& path) {
+    showProgress();
     services_.boxes->show(MessageKind::Information, savedMessageText(path));
 }
 

@@ -129,6 +129,14 @@ class Tfrm_export_xml : public QMainWindow, private RunHost {
     WindowServices services_;
     ProfileFile SettingsFile;
     std::string ProgramVersion;
+    void showProgress();
+
     QElapsedTimer sinceEvents_;
+    std::string status_;
+    bool statusShown_ = true;
+    struct {
+        int position = 0;
+        int maximum = 100;
+    } progress_;
     RunResult lastRun_;
 };
