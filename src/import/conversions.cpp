@@ -10,6 +10,29 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+bool isBlank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+// The text without leading and trailing blanks, as trimmed() gives it, without a copy.
+std::string_view trimmedView(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// trimmed() in place: the readers clean every cell, and a new text per step costs more than
+// the cleaning itself.
+void trimInPlace(std::string& text) {
+    const std::string_view kept = trimmedView(text);
+    text.erase(static_cast<std::size_t>(kept.data() + kept.size() - text.data()));
+    text.erase(0, static_cast<std::size_t>(kept.data() - text.data()));
+}
+
 bool allDigits(std::string_view text) {
     return !text.empty() && std::ranges::all_of(text, isDigit);
 }
@@ -71,7 +94,9 @@ std::string withoutBars(std::string_view text) {
 
 // "|" separates the fields of a row record, so the free texts lose it.
 std::string cleanFreeText(std::string_view cellText) {
-    return trimmed(singleLineXmlText(withoutBars(cellText)));
+    std::string text = singleLineXmlText(withoutBars(cellText));
+    trimInPlace(text);
+    return text;
 }
 
 // " H:mm" or " H:mm:ss" after a regional date.
@@ -149,8 +174,7 @@ std::optional<Date> readRegionalDate(std::string_view text, const RegionalSettin
     if (order.size() != 3 || separator.empty()) {
         return std::nullopt;
     }
-    const std::string whole = trimmed(text);
-    std::string_view rest = whole;
+    std::string_view rest = trimmedView(text);
     int year = 0;
     int month = 0;
     int day = 0;
@@ -199,7 +223,7 @@ std::string cellDateText(std::string_view cellText, const RegionalSettings& regi
 }
 
 std::optional<double> readAmount(std::string_view text, const RegionalSettings& regional) {
-    const std::string whole = trimmed(text);
+    const std::string_view whole = trimmedView(text);
     const std::string& separator = regional.decimalSeparator;
     std::string plain;  // the same number in the form from_chars reads
     std::size_t i = 0;
@@ -312,14 +336,7 @@ std::string cellAmountText(std::string_view cellText, const RegionalSettings& re
 }
 
 std::string trimmed(std::string_view text) {
-    auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return std::string(text);
+    return std::string(trimmedView(text));
 }
 
 std::string upperCased(std::string_view text) {
@@ -360,7 +377,14 @@ std::string cleanInvoiceNumber(std::string_view cellText) {
 }
 
 std::string cleanCode(std::string_view cellText) {
-    return upperCased(trimmed(singleLineXmlText(cellText)));
+    std::string text = singleLineXmlText(cellText);
+    trimInPlace(text);
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return text;
 }
 
 std::string normaliseTaxCode(std::string_view code) {

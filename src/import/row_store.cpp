@@ -1,14 +1,47 @@
 #include "import/row_store.h"
 
+#include <functional>
+
 #include "shell/collation.h"
 
-bool CounterpartList::add(std::string record) {
-    if (seen_.contains(record)) {
-        return false;
+bool CounterpartList::add(std::string_view record) {
+    if (slots_.empty()) {
+        slots_.resize(64);
+    }
+    const std::size_t hash = std::hash<std::string_view>{}(record);
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = hash & mask;
+    for (; slots_[at].text != 0; at = (at + 1) & mask) {
+        const std::size_t index = slots_[at].text - 1;
+        const std::size_t begin = index == 0 ? 0 : seenEnds_[index - 1];
+        if (slots_[at].hash == hash &&
+            std::string_view(seenText_).substr(begin, seenEnds_[index] - begin) == record) {
+            return false;
+        }
     }
     std::string key = collationKey(record);
-    seen_.insert(record);
-    return records_.try_emplace(std::move(key), std::move(record)).second;
+    seenText_.append(record);
+    seenEnds_.push_back(seenText_.size());
+    slots_[at] = {hash, seenEnds_.size()};
+    if (seenEnds_.size() * 2 > slots_.size()) {
+        growSlots();
+    }
+    return records_.try_emplace(std::move(key), record).second;
+}
+
+void CounterpartList::growSlots() {
+    std::vector<Slot> old(slots_.size() * 2);
+    old.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.text != 0) {
+            std::size_t at = slot.hash & mask;
+            while (slots_[at].text != 0) {
+                at = (at + 1) & mask;
+            }
+            slots_[at] = slot;
+        }
+    }
 }
 
 std::vector<std::string> CounterpartList::records() const {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -12,7 +14,7 @@
 class CounterpartList {
   public:
     // False when an equal record was already held.
-    bool add(std::string record);
+    bool add(std::string_view record);
     size_t size() const { return records_.size(); }
     bool empty() const { return records_.empty(); }
 
@@ -27,10 +29,20 @@ class CounterpartList {
     }
 
   private:
+    void growSlots();
+
     std::map<std::string, std::string> records_;  // collation key -> record text
-    // Every text ever added. Most rows repeat a counterpart already held, and a text seen
-    // before has its key in records_ already, so the collation key is not worked out again.
-    std::unordered_set<std::string> seen_;
+    // Every text ever added, back to back (seenEnds_[i] is where text i ends), and an
+    // open-addressed table of their hashes. Most rows repeat a counterpart already held, and a
+    // text seen before has its key in records_ already, so the collation key is not worked
+    // out again. A node-based set missed the cache three times on every row.
+    struct Slot {
+        std::size_t hash = 0;
+        std::size_t text = 0;  // 1 + the index of the text; 0 for an empty slot
+    };
+    std::vector<Slot> slots_;
+    std::string seenText_;
+    std::vector<std::size_t> seenEnds_;
 };
 
 // The accepted rows of one generation run, carried from the sheet readers to the i.SAF writer.

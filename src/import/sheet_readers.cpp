@@ -97,6 +97,12 @@ struct Row {
     std::vector<TaxLine> lines;  // one, or five on the multi-rate sheets
 };
 
+// Whether trimmed() would leave nothing of the text.
+bool isBlank(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) <= 32; });
+}
+
 bool inPeriod(const Date& date, const Period& period) {
     return !(date < period.from) && !(period.to < date);
 }
@@ -126,7 +132,7 @@ class SheetReader {
             status.append(number, written.ptr);
             run_.host.setStatus(status);
             run_.host.keepResponsive();
-            const std::string rawA = cell(kColumnA);
+            const std::string_view rawA = cell(kColumnA);
             emptyCount = rawA.empty() ? emptyCount + 1 : 0;
             readRow(rawA);
         }
@@ -138,7 +144,8 @@ class SheetReader {
         double value = 0;
     };
 
-    std::string cell(int column) { return run_.workbook.cellText(row_, column); }
+    // Valid until the next cell is read.
+    std::string_view cell(int column) { return run_.workbook.cellView(row_, column); }
 
     void report(int column, std::string_view tail) {
         const char letter = static_cast<char>('A' + column - 1);
@@ -147,10 +154,10 @@ class SheetReader {
 
     const RegionalSettings& regional() const { return run_.inputs.regional; }
 
-    void readRow(const std::string& rawA) {
+    void readRow(std::string_view rawA) {
         Row row;
-        row.rawA = rawA;
-        row.invoiceDate = readCellDate(rawA, regional()).value_or(kFallbackDate);
+        row.rawA = rawA;  // kept: the next cell read ends the view
+        row.invoiceDate = readCellDate(row.rawA, regional()).value_or(kFallbackDate);
         if (layout_.hasRegistrationDate) {
             readRegistrationDate(row);
         }
@@ -163,6 +170,7 @@ class SheetReader {
         row.name = cleanName(cell(layout_.nameColumn()));
         row.companyCode = cleanCode(cell(layout_.companyCodeColumn()));
         row.country = deriveCountry(cleanCode(cell(layout_.countryColumn())), row.vatCode);
+        row.lines.reserve(kind_.multiRate ? kTaxLines : 1);
         if (kind_.multiRate) {
             readTaxLines(row);
         } else {
@@ -180,7 +188,7 @@ class SheetReader {
     // An empty D cell of an invoice dated after the date limit means the invoice was
     // registered when it arrived, and at the earliest when the period starts.
     void readRegistrationDate(Row& row) {
-        const std::string rawD = cell(kColumnD);
+        const std::string_view rawD = cell(kColumnD);
         if (rawD.empty() && kDateLimit < row.invoiceDate) {
             row.registrationDate = std::max(row.invoiceDate, run_.inputs.period.from);
             return;
@@ -192,10 +200,10 @@ class SheetReader {
 
     // An amount cell that holds something other than a number, or more than the file can
     // hold, is reported rather than taken as zero or cut.
-    Amount readAmountCell(const std::string& text, int column, std::string_view badTail) {
+    Amount readAmountCell(std::string_view text, int column, std::string_view badTail) {
         const auto number = readAmount(text, regional());
         const double value = MyRoundTo(number.value_or(0), 2);
-        if (!trimmed(text).empty() && (!number || std::fabs(value) >= kAmountLimit)) {
+        if (!isBlank(text) && (!number || std::fabs(value) >= kAmountLimit)) {
             report(column, badTail);
         }
         return {amountText(value, regional()), value};
@@ -203,9 +211,8 @@ class SheetReader {
 
     // A VAT amount stays empty when its cell is.
     std::string readVatAmountCell(int column) {
-        const std::string text = cell(column);
-        return trimmed(text).empty() ? std::string()
-                                     : readAmountCell(text, column, kBadVatAmount).text;
+        const std::string_view text = cell(column);
+        return isBlank(text) ? std::string() : readAmountCell(text, column, kBadVatAmount).text;
     }
 
     // The normalised tax code; one the file cannot hold is reported. True when reported.
@@ -331,15 +338,31 @@ class SheetReader {
         if (wholeNumber64(id).value_or(0) < 1 && !row.rawA.empty()) {
             id = run_.counter.issue();
         }
-        std::string counterpart = orPlaceholder(row.name);
-        appendField(counterpart, orPlaceholder(row.companyCode));
-        appendField(counterpart, orPlaceholder(row.vatCode));
+        // The counterpart text is kept from row to row: most rows repeat one already held,
+        // and the list copies only a new one.
+        std::string& counterpart = counterpart_;
+        counterpart.assign(placeholderFor(row.name));
+        appendField(counterpart, placeholderFor(row.companyCode));
+        appendField(counterpart, placeholderFor(row.vatCode));
         appendField(counterpart, id);
         appendField(counterpart, row.country);
 
-        // The invoice record carries the counterpart's fields in the same order.
+        // The invoice record carries the counterpart's fields in the same order; its size is
+        // known, so it is made once at that size.
+        const size_t separator = std::string_view(InvoiceRowStore::kFieldSeparator).size();
+        size_t size = kDateLength + 2 * separator + row.invoiceNumber.size() + row.type.size() +
+                      separator + counterpart.size();
+        if (layout_.hasRegistrationDate) {
+            size += separator + kDateLength;
+        }
+        for (const TaxLine& line : row.lines) {
+            size += 3 * separator + line.value.size() + line.vatAmount.size() + line.taxCode.size();
+        }
+        if (!kind_.multiRate) {
+            size += separator + kind_.taxRate.size();
+        }
         std::string invoice;
-        invoice.reserve(160);
+        invoice.reserve(size);
         appendDate(invoice, row.invoiceDate);
         appendField(invoice, row.invoiceNumber);
         appendField(invoice, row.type);
@@ -353,7 +376,7 @@ class SheetReader {
             appendField(invoice, line.vatAmount);
             appendField(invoice, line.taxCode);
         }
-        (run_.store.*layout_.counterparts).add(std::move(counterpart));
+        (run_.store.*layout_.counterparts).add(counterpart);
         if (kind_.multiRate) {
             (run_.store.*layout_.multiRateInvoices).push_back(std::move(invoice));
         } else {
@@ -361,6 +384,13 @@ class SheetReader {
             (run_.store.*layout_.invoices).push_back(std::move(invoice));
         }
     }
+
+    // orPlaceholder() without a new text.
+    static std::string_view placeholderFor(std::string_view text) {
+        return text.empty() ? std::string_view("ND") : text;
+    }
+
+    static constexpr size_t kDateLength = 10;  // "yyyy-mm-dd"
 
     // Date::text() without its formatted print, which costs more than the rest of a row.
     static void appendDate(std::string& record, const Date& date) {
@@ -386,6 +416,7 @@ class SheetReader {
     const SheetKind& kind_;
     std::string_view sheet_;
     int row_ = kFirstDataRow;
+    std::string counterpart_;
 };
 
 }  // namespace

@@ -34,11 +34,22 @@ class WorkbookConnection {
     // An error value throws WorkbookError. Readers walk rows from top to bottom.
     virtual std::string cellText(int row, int column) = 0;
 
+    // The same text as cellText, valid until the next call on this connection. The readers
+    // look at each cell's text only once, and a connection that holds the text already (the
+    // shared strings of an .xlsx) hands it over without a copy per cell.
+    virtual std::string_view cellView(int row, int column) {
+        viewText_ = cellText(row, column);
+        return viewText_;
+    }
+
     // Shows the open workbook to the user, for correction.
     virtual void present(DesktopShell& desktop) = 0;
 
     // Releases the workbook.
     virtual void quit() = 0;
+
+  private:
+    std::string viewText_;  // what cellView hands out when cellText makes a new text
 };
 
 using WorkbookOpener = std::function<std::unique_ptr<WorkbookConnection>(

@@ -279,17 +279,30 @@ std::string XlsxWorkbook::cellName(int row, int column) const {
     return "sheet " + sheetName_ + ", cell " + columnLetters(column) + std::to_string(row);
 }
 
-std::string XlsxWorkbook::sharedString(const XlsxCell& cell) const {
+std::string_view XlsxWorkbook::sharedString(const XlsxCell& cell) const {
     const long index = numberOr(cell.value.c_str(), -1);
     if (index < 0 || static_cast<size_t>(index) >= sharedEnds_.size()) {
         throw WorkbookError("shared string " + cell.value + " does not exist");
     }
     const auto i = static_cast<size_t>(index);
     const std::uint32_t begin = i == 0 ? 0 : sharedEnds_[i - 1];
-    return sharedText_.substr(begin, sharedEnds_[i] - begin);
+    return std::string_view(sharedText_).substr(begin, sharedEnds_[i] - begin);
 }
 
 std::string XlsxWorkbook::cellText(int row, int column) {
+    std::string made;
+    const std::string_view text = cellValue(row, column, made);
+    if (text.data() == made.data()) {
+        return made;
+    }
+    return std::string(text);
+}
+
+std::string_view XlsxWorkbook::cellView(int row, int column) {
+    return cellValue(row, column, viewed_);
+}
+
+std::string_view XlsxWorkbook::cellValue(int row, int column, std::string& made) {
     if (sheet_ == nullptr) {
         throw WorkbookError(archive_ == nullptr ? "the workbook is closed" : "no sheet selected");
     }
@@ -299,13 +312,13 @@ std::string XlsxWorkbook::cellText(int row, int column) {
     }
     const XlsxRow* cells = sheet_->row(row);
     if (cells == nullptr) {
-        return "";
+        return {};
     }
     const XlsxCell& cell = cells->cells[static_cast<size_t>(column - 1)];
     using Kind = XlsxCell::Kind;
     switch (cell.kind) {
         case Kind::empty:
-            return "";
+            return {};
         case Kind::number: {
             double value = 0;
             const char* end = cell.value.data() + cell.value.size();
@@ -313,8 +326,9 @@ std::string XlsxWorkbook::cellText(int row, int column) {
             if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) {
                 throw WorkbookError(cellName(row, column) + " holds a bad number");
             }
-            return cell.dateStyle ? formatCellDate(value, dateSystem_, regional_)
+            made = cell.dateStyle ? formatCellDate(value, dateSystem_, regional_)
                                   : formatCellNumber(value, regional_);
+            return made;
         }
         case Kind::sharedString:
             try {
@@ -324,7 +338,8 @@ std::string XlsxWorkbook::cellText(int row, int column) {
             }
         case Kind::inlineString:
         case Kind::formulaString:
-            return decodeEscapes(cell.value);
+            made = decodeEscapes(cell.value);
+            return made;
         case Kind::boolean:
             return cell.value == "1" || cell.value == "true" ? "TRUE" : "FALSE";
         case Kind::isoDate: {
@@ -335,7 +350,8 @@ std::string XlsxWorkbook::cellText(int row, int column) {
             if (!parseIsoDate(cell.value, year, month, day, seconds)) {
                 throw WorkbookError(cellName(row, column) + " holds a bad date");
             }
-            return formatDateTime(year, month, day, seconds, regional_);
+            made = formatDateTime(year, month, day, seconds, regional_);
+            return made;
         }
         case Kind::error:
             throw WorkbookError(cellName(row, column) + " holds the error value " + cell.value);

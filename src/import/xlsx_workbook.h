@@ -21,6 +21,7 @@ class XlsxWorkbook : public WorkbookConnection {
 
     void selectSheet(std::string_view name) override;
     std::string cellText(int row, int column) override;
+    std::string_view cellView(int row, int column) override;
     void present(DesktopShell& desktop) override;
     void quit() override;
 
@@ -33,7 +34,9 @@ class XlsxWorkbook : public WorkbookConnection {
     void readWorkbook(const std::string& workbookPart);
     void readStyles(const std::string& part);
     void readSharedStrings(const std::string& part);
-    std::string sharedString(const XlsxCell& cell) const;
+    std::string_view sharedString(const XlsxCell& cell) const;
+    // The cell's text: a view of the shared strings, or of `made` when it had to be made.
+    std::string_view cellValue(int row, int column, std::string& made);
     std::string cellName(int row, int column) const;
 
     std::string path_;
@@ -47,4 +50,5 @@ class XlsxWorkbook : public WorkbookConnection {
     std::vector<std::uint32_t> sharedEnds_;
     std::unique_ptr<XlsxSheetReader> sheet_;
     std::string sheetName_;
+    std::string viewed_;  // the text cellView made last
 };
