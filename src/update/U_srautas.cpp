@@ -115,9 +115,10 @@ bool TSrautas::fetchInstaller(const UpdateOffer& offer) {
         return false;
     }
     const std::string installer = setup_.paths.directory() + offer.fileName;
-    if (!IdFTP1->download(offer.fileName, installer,
-                          [this](std::int64_t received) { FTP1Work(received); })) {
-        return false;
+    const auto received = IdFTP1->download(offer.fileName, installer,
+                                           [this](std::int64_t bytes) { FTP1Work(bytes); });
+    if (received != size) {
+        return false;  // broken off, or not the size announced: the next start cleans up
     }
     // Only whether the second server takes the login decides whether to offer the installer
     // at once.

@@ -18,6 +18,7 @@ constexpr long kStalledSeconds = 60;
 struct Download {
     int fd;
     bool failed = false;
+    std::int64_t bytes = 0;
 };
 
 size_t discard(char* /*data*/, size_t size, size_t count, void* /*user*/) {
@@ -39,6 +40,7 @@ size_t store(char* data, size_t size, size_t count, void* user) {
         }
         written += static_cast<size_t>(n);
     }
+    download->bytes += static_cast<std::int64_t>(bytes);
     return bytes;
 }
 
@@ -106,18 +108,22 @@ std::optional<std::int64_t> FtpConnection::size(const std::string& fileName) {
     return static_cast<std::int64_t>(length);
 }
 
-bool FtpConnection::download(const std::string& fileName, const std::string& localPath,
-                             const std::function<void(std::int64_t)>& progress) {
+std::optional<std::int64_t> FtpConnection::download(
+    const std::string& fileName, const std::string& localPath,
+    const std::function<void(std::int64_t)>& progress) {
     if (!connected_) {
-        return false;
+        return std::nullopt;
     }
     if (::unlink(localPath.c_str()) != 0 && errno != ENOENT) {
-        return false;
+        return std::nullopt;
     }
     Download target{::open(localPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)};
     if (target.fd < 0) {
-        return false;
+        return std::nullopt;
     }
+    // Read until the server closes the data connection, whatever size it announced: a server
+    // that announces less than it sends must not leave a cut installer that looks complete.
+    curl_easy_setopt(curl_, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
     curl_easy_setopt(curl_, CURLOPT_URL, urlOf(fileName).c_str());
     curl_easy_setopt(curl_, CURLOPT_NOBODY, 0L);
     curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, store);
@@ -126,10 +132,14 @@ bool FtpConnection::download(const std::string& fileName, const std::string& loc
     reported_ = -1;
     const bool received = perform();
     progress_ = nullptr;
+    curl_easy_setopt(curl_, CURLOPT_IGNORE_CONTENT_LENGTH, 0L);
     curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, discard);
     curl_easy_setopt(curl_, CURLOPT_WRITEDATA, nullptr);
     const bool closed = ::close(target.fd) == 0;
-    return received && closed && !target.failed;
+    if (!received || !closed || target.failed) {
+        return std::nullopt;
+    }
+    return target.bytes;
 }
 
 int FtpConnection::onProgress(void* user, curl_off_t /*downloadTotal*/, curl_off_t downloaded,

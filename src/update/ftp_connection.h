@@ -29,10 +29,11 @@ class FtpConnection {
     std::optional<std::int64_t> size(const std::string& fileName);
 
     // Fetches the file into `localPath`, never resuming: a file already there is deleted
-    // first. `progress` hears the count of bytes received so far whenever it grows. False
-    // when the transfer fails or breaks off; what arrived stays in the file.
-    bool download(const std::string& fileName, const std::string& localPath,
-                  const std::function<void(std::int64_t)>& progress);
+    // first. `progress` hears the count of bytes received so far whenever it grows. The count
+    // of bytes received, read until the server closed the data connection; nothing when the
+    // transfer fails or breaks off. What arrived stays in the file.
+    std::optional<std::int64_t> download(const std::string& fileName, const std::string& localPath,
+                                         const std::function<void(std::int64_t)>& progress);
 
   private:
     static int onProgress(void* user, curl_off_t downloadTotal, curl_off_t downloaded,

@@ -72,7 +72,10 @@ void removeUpdateFiles(const AppPaths& paths) {
 }
 
 bool isPlainFileName(std::string_view name) {
-    if (name.empty() || name.find_first_of("/\\:") != std::string_view::npos ||
+    // No folder can hold a name over 255 bytes: the download could never create the file.
+    constexpr size_t kMaxFileNameBytes = 255;
+    if (name.empty() || name.size() > kMaxFileNameBytes ||
+        name.find_first_of("/\\:") != std::string_view::npos ||
         name.find("..") != std::string_view::npos || name == ".") {
         return false;
     }
