@@ -86,10 +86,10 @@ std::string columnLetter(int column) {
     return letters;
 }
 
-void validate(lxw_worksheet* sheet, int column, const Column& spec) {
+void validate(lxw_worksheet* sheet, int column, const Column& layout) {
     lxw_data_validation rule{};
     static const char* kTypes[] = {"SF", "DS", "KS", "VS", "VD", "VK", "AN", nullptr};
-    switch (spec.kind) {
+    switch (layout.kind) {
         case Column::Date:
             rule.validate = LXW_VALIDATION_TYPE_DATE;
             rule.criteria = LXW_VALIDATION_CRITERIA_BETWEEN;
@@ -113,7 +113,7 @@ void validate(lxw_worksheet* sheet, int column, const Column& spec) {
         case Column::Text:
             rule.validate = LXW_VALIDATION_TYPE_LENGTH;
             rule.criteria = LXW_VALIDATION_CRITERIA_LESS_THAN_OR_EQUAL_TO;
-            rule.value_number = spec.maxLength;
+            rule.value_number = layout.maxLength;
             rule.error_message = const_cast<char*>("Per ilgas tekstas.");
             break;
         case Column::Code:

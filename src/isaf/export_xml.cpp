@@ -10,8 +10,8 @@
 #include "import/run_context.h"
 #include "isaf/invoice_elements.h"
 #include "isaf/master_files.h"
-#include "isaf/output_file.h"
 #include "isaf/xml_text.h"
+#include "shell/atomic_file.h"
 
 namespace {
 
@@ -163,7 +163,7 @@ std::string exportIsafFile(const InvoiceRowStore& store, const RunInputs& inputs
     const std::string path = folder + isafFileName(inputs);
     // Streamed into a temporary file beside the old one as it is built: a month of a large
     // business is never held in memory whole.
-    OutputFile file(path);
+    ReplacingFile file(path);
     IsafDocument document(host, file);
     assembleIsafDocument(document, store, inputs, now());
     document.finish();

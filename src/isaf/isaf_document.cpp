@@ -5,8 +5,8 @@
 #include <stdexcept>
 
 #include "import/row_store.h"
-#include "isaf/output_file.h"
 #include "isaf/xml_text.h"
+#include "shell/atomic_file.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ constexpr size_t kWriteBytes = 1 << 20;
 
 IsafDocument::IsafDocument(RunHost& host) : host_(host), bytes_(kByteOrderMark) {}
 
-IsafDocument::IsafDocument(RunHost& host, OutputFile& file)
+IsafDocument::IsafDocument(RunHost& host, ReplacingFile& file)
     : host_(host), file_(&file), bytes_(kByteOrderMark) {
     bytes_.reserve(kWriteBytes + 4096);
 }

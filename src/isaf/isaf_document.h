@@ -7,7 +7,7 @@
 
 #include "import/run_host.h"
 
-class OutputFile;
+class ReplacingFile;
 
 // The characters in front of a line of the i.SAF file: spaces, then tabs. The file's layout
 // mixes both, and the tax administration's checks have always seen it so.
@@ -25,7 +25,7 @@ class IsafDocument {
     // Kept in memory: bytes() and lines() give the whole document.
     explicit IsafDocument(RunHost& host);
     // Streamed into `file`; finish() writes the rest.
-    IsafDocument(RunHost& host, OutputFile& file);
+    IsafDocument(RunHost& host, ReplacingFile& file);
 
     // A line of fixed markup.
     void line(Lead lead, std::string_view markup);
@@ -55,7 +55,7 @@ class IsafDocument {
     void endLine();
 
     RunHost& host_;
-    OutputFile* file_ = nullptr;
+    ReplacingFile* file_ = nullptr;
     std::string bytes_;
     std::string status_;
     int phaseTotal_ = 0;

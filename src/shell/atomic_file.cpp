@@ -19,14 +19,79 @@ std::string directoryOf(const std::string& path) {
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
 
-// Gives a complete unnamed file (O_TMPFILE) a free temporary name beside `path`.
-bool nameUnnamedFile(int fd, const std::string& path, std::string& temporary) {
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        std::vector<char> name(path.begin(), path.end());
-        for (const char c : std::string_view(".XXXXXX")) {
-            name.push_back(c);
+}  // namespace
+
+Status replaceFileAtomically(const std::string& path, std::string_view content) {
+    ReplacingFile file(path);
+    file.write(content);
+    return file.commit();
+}
+
+ReplacingFile::ReplacingFile(std::string path) : path_(std::move(path)) {
+    // Keep the permissions of the file being replaced; a new file gets the usual ones.
+    struct stat old {};
+    const mode_t mode = stat(path_.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    // A file without a name while it is written: a run killed half way leaves nothing behind.
+    // Where the file system cannot do that, a named temporary file as for every other file.
+    // Naming it at the end goes through /proc.
+    fd_ = ::access("/proc/self/fd", X_OK) == 0
+              ? ::open(directoryOf(path_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
+              : -1;
+    if (fd_ < 0) {
+        std::vector<char> name(path_.begin(), path_.end());
+        const std::string_view suffix = ".XXXXXX";
+        name.insert(name.end(), suffix.begin(), suffix.end());
+        name.push_back('\0');
+        fd_ = mkstemp(name.data());
+        if (fd_ < 0) {
+            failure_ = "Cannot create file \"" + path_ + "\". " + reason();
+            return;
         }
+        temporary_.assign(name.data());
+    }
+    fchmod(fd_, mode);
+}
+
+ReplacingFile::~ReplacingFile() {
+    discard();
+}
+
+void ReplacingFile::fail(std::string message) {
+    failure_ = std::move(message);
+    discard();
+}
+
+void ReplacingFile::discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+}
+
+void ReplacingFile::write(std::string_view bytes) {
+    while (fd_ >= 0 && !bytes.empty()) {
+        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno != EINTR) {
+                fail("Cannot write file \"" + path_ + "\". " + reason());
+            }
+            continue;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+}
+
+// Gives the complete unnamed file a free temporary name beside the target, for the rename.
+bool ReplacingFile::nameTemporary() {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        std::vector<char> name(path_.begin(), path_.end());
+        const std::string_view suffix = ".XXXXXX";
+        name.insert(name.end(), suffix.begin(), suffix.end());
         name.push_back('\0');
         const int reserved = mkstemp(name.data());
         if (reserved < 0) {
@@ -35,7 +100,7 @@ bool nameUnnamedFile(int fd, const std::string& path, std::string& temporary) {
         ::close(reserved);
         ::unlink(name.data());
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.data(), AT_SYMLINK_FOLLOW) == 0) {
-            temporary.assign(name.data());
+            temporary_.assign(name.data());
             return true;
         }
         if (errno != EEXIST) {
@@ -45,64 +110,29 @@ bool nameUnnamedFile(int fd, const std::string& path, std::string& temporary) {
     return false;
 }
 
-}  // namespace
-
-Status replaceFileAtomically(const std::string& path, std::string_view content) {
-    // Keep the permissions of the file being replaced; a new file gets the usual ones.
-    struct stat old {};
-    const mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    // The new content goes into an unnamed file first, where the system offers one: a process
-    // killed while writing leaves nothing behind, not a partial file beside the real one.
-    std::string temporary;
-    int fd = ::access("/proc/self/fd", X_OK) == 0
-                 ? ::open(directoryOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode)
-                 : -1;
-    const bool unnamed = fd >= 0;
-    if (!unnamed) {
-        temporary = path + ".XXXXXX";
-        std::vector<char> name(temporary.begin(), temporary.end());
-        name.push_back('\0');
-        fd = mkstemp(name.data());
-        if (fd < 0) {
-            return Status::failure("Cannot create file \"" + path + "\". " + reason());
-        }
-        temporary.assign(name.data());
+Status ReplacingFile::commit() {
+    if (fd_ < 0) {
+        return Status::failure(failure_);
     }
-    fchmod(fd, mode);
-    const auto fail = [&](const std::string& why) {
-        ::close(fd);
-        if (!temporary.empty()) {
-            ::unlink(temporary.c_str());
-        }
-        return Status::failure("Cannot write file \"" + path + "\". " + why);
-    };
-
-    size_t written = 0;
-    while (written < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return fail(reason());
-        }
-        written += static_cast<size_t>(n);
+    std::string why;
+    if (::fsync(fd_) != 0 || (temporary_.empty() && !nameTemporary())) {
+        why = reason();
     }
-    if (::fsync(fd) != 0 || (unnamed && !nameUnnamedFile(fd, path, temporary))) {
-        return fail(reason());
+    if (::close(fd_) != 0 && why.empty()) {
+        why = reason();
     }
-    if (::close(fd) != 0) {
-        const std::string why = reason();
-        ::unlink(temporary.c_str());
-        return Status::failure("Cannot write file \"" + path + "\". " + why);
+    fd_ = -1;
+    if (!why.empty()) {
+        fail("Cannot write file \"" + path_ + "\". " + why);
+        return Status::failure(failure_);
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string why = reason();
-        ::unlink(temporary.c_str());
-        return Status::failure("Cannot write file \"" + path + "\". " + why);
+    if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
+        fail("Cannot write file \"" + path_ + "\". " + reason());
+        return Status::failure(failure_);
     }
+    temporary_.clear();
     // Make the rename itself durable.
-    const int dir = ::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY);
+    const int dir = ::open(directoryOf(path_).c_str(), O_RDONLY | O_DIRECTORY);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);

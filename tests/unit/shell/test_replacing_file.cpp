@@ -1,4 +1,4 @@
-#include "isaf/output_file.h"
+#include "shell/atomic_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -21,12 +21,12 @@ std::vector<std::string> entries(const std::string& folder) {
 
 }  // namespace
 
-TEST(OutputFile, WrittenInPiecesReplacesTheOldFileWithItsPermissions) {
+TEST(ReplacingFile, WrittenInPiecesReplacesTheOldFileWithItsPermissions) {
     TempDir dir;
     const std::string path = dir.file("out.xml");
     writeFile(path, "old");
     ::chmod(path.c_str(), 0640);
-    OutputFile file(path);
+    ReplacingFile file(path);
     file.write("new ");
     EXPECT_EQ(readFile(path), "old");  // nothing shows before the commit
     file.write(std::string(3 << 20, 'x'));
@@ -38,22 +38,22 @@ TEST(OutputFile, WrittenInPiecesReplacesTheOldFileWithItsPermissions) {
     EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"out.xml"});
 }
 
-TEST(OutputFile, AnAbandonedFileLeavesTheOldOneAndNothingElse) {
+TEST(ReplacingFile, AnAbandonedFileLeavesTheOldOneAndNothingElse) {
     TempDir dir;
     const std::string path = dir.file("out.xml");
     writeFile(path, "old");
     {
-        OutputFile file(path);
+        ReplacingFile file(path);
         file.write("half of a file");
     }  // a run that failed half way
     EXPECT_EQ(readFile(path), "old");
     EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"out.xml"});
 }
 
-TEST(OutputFile, AFolderThatIsNotThereIsTheCommitsFailure) {
+TEST(ReplacingFile, AFolderThatIsNotThereIsTheCommitsFailure) {
     TempDir dir;
     const std::string path = dir.file("missing/out.xml");
-    OutputFile file(path);
+    ReplacingFile file(path);
     file.write("bytes");
     const Status status = file.commit();
     ASSERT_FALSE(status.ok());
