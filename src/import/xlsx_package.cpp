@@ -1,5 +1,7 @@
 #include "import/xlsx_package.h"
 
+#include "shell/text_codec.h"
+
 #include <cstring>
 #include <vector>
 
@@ -14,37 +16,6 @@ void onDoctype(void* user, const XML_Char*, const XML_Char*, const XML_Char*, in
     static_cast<XmlParser*>(user)->fail("a DOCTYPE is not allowed in a workbook part");
 }
 
-void appendUtf8(std::string& out, unsigned long code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // The code unit of an _xHHHH_ escape at `pos`, or -1.
 long escapeAt(std::string_view text, size_t pos) {
     if (pos + 7 > text.size() || text[pos] != '_' || text[pos + 1] != 'x' || text[pos + 6] != '_') {
@@ -52,7 +23,7 @@ long escapeAt(std::string_view text, size_t pos) {
     }
     long value = 0;
     for (size_t i = pos + 2; i < pos + 6; ++i) {
-        const int digit = hexValue(text[i]);
+        const int digit = hexDigitValue(text[i]);
         if (digit < 0) {
             return -1;
         }
@@ -64,9 +35,9 @@ long escapeAt(std::string_view text, size_t pos) {
 std::string percentDecode(std::string_view text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
-            hexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+        if (text[i] == '%' && i + 2 < text.size() && hexDigitValue(text[i + 1]) >= 0 &&
+            hexDigitValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
             i += 2;
         } else {
             out += text[i];
@@ -330,7 +301,7 @@ std::string decodeEscapes(std::string_view text) {
         } else if (code >= 0xDC00 && code <= 0xDFFF) {
             code = 0xFFFD;
         }
-        appendUtf8(out, static_cast<unsigned long>(code));
+        appendUtf8(out, static_cast<std::uint32_t>(code));
     }
     return out;
 }

@@ -1,5 +1,7 @@
 #include "import/xlsx_xml_scanner.h"
 
+#include "shell/text_codec.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -56,59 +58,9 @@ bool isSpace(char c) {
     return is(c, kSpace);
 }
 
-// The length of the well-formed UTF-8 sequence at the start of `text` (not a surrogate, at
-// most U+10FFFF), or 0.
-size_t utf8Length(std::string_view text) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byte(1) < low || byte(1) > high) {
-        return 0;
-    }
-    for (size_t i = 2; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    return length;
-}
-
 bool isXmlCharacter(std::uint32_t code) {
     return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
            (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
-}
-
-void appendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 // A character reference's number ("#65" or "#x41"), or -1.
@@ -266,7 +218,7 @@ void XmlScanner::scanText() {
             --lead;
         }
         if (lead > pos_ && static_cast<unsigned char>(buffer_[lead - 1]) >= 0xC0 &&
-            utf8Length(std::string_view(buffer_).substr(lead - 1, keep - lead + 1)) == 0) {
+            utf8SequenceLength(std::string_view(buffer_).substr(lead - 1, keep - lead + 1)) == 0) {
             keep = lead - 1;
         }
         if (keep == pos_) {
@@ -368,7 +320,7 @@ void XmlScanner::decode(std::string_view data, std::string& out, Markup markup) 
         } else if (c < 0x20) {
             malformed(kInvalidToken);
         } else {
-            const size_t length = utf8Length(data.substr(i));
+            const size_t length = utf8SequenceLength(data.substr(i));
             // U+FFFE and U+FFFF are no XML characters.
             if (length == 0 || (length == 3 && data.substr(i, 2) == "\xEF\xBF" &&
                                 (data[i + 2] == '\xBE' || data[i + 2] == '\xBF'))) {

@@ -1,44 +1,11 @@
 #include "isaf/xml_text.h"
 
+#include "shell/text_codec.h"
+
 namespace {
 
 bool isContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
-}
-
-// The length of the well-formed UTF-8 sequence at the start of `text`, or 0 when the first
-// byte does not start one (overlong forms and surrogates included).
-size_t sequenceLength(std::string_view text) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) {
-        return 1;
-    }
-    size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byte(1) < low || byte(1) > high) {
-        return 0;
-    }
-    for (size_t i = 2; i < length; ++i) {
-        if (!isContinuation(byte(i))) {
-            return 0;
-        }
-    }
-    return length;
 }
 
 }  // namespace
@@ -63,7 +30,7 @@ void appendXmlText(std::string& out, std::string_view value) {
     out.append(value.substr(0, i));
     while (i < value.size()) {
         const std::string_view rest = value.substr(i);
-        const size_t length = sequenceLength(rest);
+        const size_t length = utf8SequenceLength(rest);
         if (length == 0) {
             ++i;
             continue;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +20,16 @@ std::string cp1257ToUtf8(std::string_view bytes);
 bool fitsCp1257(std::string_view utf8);
 
 bool isValidUtf8(std::string_view bytes);
+
+// The length of the well-formed UTF-8 sequence at the start of `text` (1 for ASCII), or 0 when
+// it does not start one: overlong forms, surrogates and code points past U+10FFFF included.
+size_t utf8SequenceLength(std::string_view text);
+
+// Appends the UTF-8 form of a code point (at most U+10FFFF).
+void appendUtf8(std::string& out, std::uint32_t code);
+
+// The value of a hexadecimal digit, or -1.
+int hexDigitValue(char c);
 
 // Reads one of our own text files: a file that is valid UTF-8 and holds non-ASCII letters was
 // edited on a UTF-8 system and is taken as UTF-8; anything else is Windows-1257.

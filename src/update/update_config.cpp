@@ -1,5 +1,7 @@
 #include "update/update_config.h"
 
+#include "shell/text_codec.h"
+
 #include <cstdlib>
 
 namespace {
@@ -7,19 +9,6 @@ namespace {
 std::string environmentOr(const char* name, std::string fallback) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0' ? std::string(value) : fallback;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 std::optional<std::string> percentDecoded(std::string_view text) {
@@ -32,8 +21,8 @@ std::optional<std::string> percentDecoded(std::string_view text) {
         if (i + 2 >= text.size()) {
             return std::nullopt;
         }
-        const int high = hexValue(text[i + 1]);
-        const int low = hexValue(text[i + 2]);
+        const int high = hexDigitValue(text[i + 1]);
+        const int low = hexDigitValue(text[i + 2]);
         if (high < 0 || low < 0) {
             return std::nullopt;
         }
