@@ -6,7 +6,10 @@
 
 #include <functional>
 
+#include "gui/scripted_boxes.h"
 #include "payers/F_naujas_xml.h"
+#include "shell/F_export_xml.h"
+#include "support/fake_run_host.h"
 
 // Runs `act` on the payer dialog as soon as it is shown modally.
 inline void whenDialogOpens(std::function<void(Tfrm_naujas_xml*)> act) {
@@ -22,4 +25,17 @@ inline void typeText(QWidget* widget, const QString& text) {
     for (const QChar c : text) {
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
+}
+
+// The window's seams as the GUI tests set them: scripted boxes and file dialog, a recording
+// desktop, Lithuanian formats and a fixed day.
+inline WindowServices testServices(ScriptedMessageBoxes& boxes, ScriptedFileDialog& files,
+                                   RecordingDesktop& desktop, Date today = Date{2024, 3, 15}) {
+    WindowServices services;
+    services.boxes = &boxes;
+    services.files = &files;
+    services.desktop = &desktop;
+    services.today = [today] { return today; };
+    services.regional = [] { return lithuanianSettings(); };
+    return services;
 }

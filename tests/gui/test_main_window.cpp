@@ -42,12 +42,7 @@ class MainWindowTest : public QObject {
     Date today{2024, 3, 15};
 
     std::unique_ptr<Tfrm_export_xml> makeWindow() {
-        WindowServices services;
-        services.boxes = &boxes;
-        services.files = &files;
-        services.desktop = &desktop;
-        services.today = [this] { return today; };
-        services.regional = [] { return lithuanianSettings(); };
+        WindowServices services = testServices(boxes, files, desktop, today);
         services.openWorkbook = book.opener();
         return std::make_unique<Tfrm_export_xml>(AppPaths(dir->path()), services);
     }
@@ -231,13 +226,9 @@ class MainWindowTest : public QObject {
     void realWorkbookBecomesAFileOrTheErrorList() {
         writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
         writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=SAND1\r\n");
-        WindowServices services;
-        services.boxes = &boxes;
-        services.files = &files;
-        services.desktop = &desktop;
-        services.today = [] { return Date{2024, 2, 10}; };
-        services.regional = [] { return lithuanianSettings(); };
-        Tfrm_export_xml window(AppPaths(dir->path()), services);  // the real connection and writer
+        Tfrm_export_xml window(AppPaths(dir->path()),
+                               testServices(boxes, files, desktop,
+                                            Date{2024, 2, 10}));  // the real connection and writer
 
         const std::string good = dir->file("sausis.xlsx");
         {

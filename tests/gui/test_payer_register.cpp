@@ -41,13 +41,8 @@ class PayerRegisterTest : public QObject {
     RecordingDesktop desktop;
 
     std::unique_ptr<Tfrm_export_xml> makeWindow() {
-        WindowServices services;
-        services.boxes = &boxes;
-        services.files = &files;
-        services.desktop = &desktop;
-        services.today = [] { return Date{2024, 3, 15}; };
-        services.regional = [] { return lithuanianSettings(); };
-        return std::make_unique<Tfrm_export_xml>(AppPaths(dir->path()), services);
+        return std::make_unique<Tfrm_export_xml>(AppPaths(dir->path()),
+                                                 testServices(boxes, files, desktop));
     }
     std::string registerFile() const { return readFile(dir->file("asmenys.txt")); }
     std::string setting(const char* key) const {

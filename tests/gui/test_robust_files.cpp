@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "gui/gui_support.h"
 #include "gui/scripted_boxes.h"
 #include "shell/F_export_xml.h"
 #include "support/fake_run_host.h"
@@ -23,13 +24,8 @@ class RobustFilesTest : public QObject {
     RecordingDesktop desktop;
 
     std::unique_ptr<Tfrm_export_xml> makeWindow() {
-        WindowServices services;
-        services.boxes = &boxes;
-        services.files = &files;
-        services.desktop = &desktop;
-        services.today = [] { return Date{2024, 3, 15}; };
-        services.regional = [] { return lithuanianSettings(); };
-        return std::make_unique<Tfrm_export_xml>(AppPaths(dir->path()), services);
+        return std::make_unique<Tfrm_export_xml>(AppPaths(dir->path()),
+                                                 testServices(boxes, files, desktop));
     }
 
   private slots:
