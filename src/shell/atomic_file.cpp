@@ -1,6 +1,8 @@
 #include "shell/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +19,39 @@ std::string reason() {
 std::string directoryOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+// A file is named for a moment before it replaces the old one; the name carries the writing
+// process's id, so that a temporary left by a killed process can be told from one that a live
+// process is about to rename.
+constexpr std::string_view kTemporaryMark = ".tmp";
+
+std::string temporaryNameOf(const std::string& path) {
+    return path + std::string(kTemporaryMark) + std::to_string(::getpid());
+}
+
+// Removes the temporaries beside `path` that processes no longer running left behind.
+void removeStaleTemporaries(const std::string& path) {
+    const std::string directory = directoryOf(path);
+    const std::string prefix =
+        path.substr(path.find_last_of('/') + 1) + std::string(kTemporaryMark);
+    DIR* folder = ::opendir(directory.c_str());
+    if (folder == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix) || name.size() == prefix.size() ||
+            name.find_first_not_of("0123456789", prefix.size()) != std::string_view::npos ||
+            name.size() - prefix.size() > 9) {
+            continue;
+        }
+        const pid_t writer = static_cast<pid_t>(std::stol(std::string(name.substr(prefix.size()))));
+        if (writer != ::getpid() && ::kill(writer, 0) != 0 && errno == ESRCH) {
+            ::unlink((directory + std::string(name)).c_str());
+        }
+    }
+    ::closedir(folder);
 }
 
 }  // namespace
@@ -38,16 +73,13 @@ ReplacingFile::ReplacingFile(std::string path) : path_(std::move(path)) {
               ? ::open(directoryOf(path_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
               : -1;
     if (fd_ < 0) {
-        std::vector<char> name(path_.begin(), path_.end());
-        const std::string_view suffix = ".XXXXXX";
-        name.insert(name.end(), suffix.begin(), suffix.end());
-        name.push_back('\0');
-        fd_ = mkstemp(name.data());
+        temporary_ = temporaryNameOf(path_);
+        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         if (fd_ < 0) {
             failure_ = "Cannot create file \"" + path_ + "\". " + reason();
+            temporary_.clear();
             return;
         }
-        temporary_.assign(name.data());
     }
     fchmod(fd_, mode);
 }
@@ -85,29 +117,16 @@ void ReplacingFile::write(std::string_view bytes) {
     }
 }
 
-// Gives the complete unnamed file a free temporary name beside the target, for the rename.
+// Gives the complete unnamed file its temporary name beside the target, for the rename.
 bool ReplacingFile::nameTemporary() {
     const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        std::vector<char> name(path_.begin(), path_.end());
-        const std::string_view suffix = ".XXXXXX";
-        name.insert(name.end(), suffix.begin(), suffix.end());
-        name.push_back('\0');
-        const int reserved = mkstemp(name.data());
-        if (reserved < 0) {
-            return false;
-        }
-        ::close(reserved);
-        ::unlink(name.data());
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.data(), AT_SYMLINK_FOLLOW) == 0) {
-            temporary_.assign(name.data());
-            return true;
-        }
-        if (errno != EEXIST) {
-            return false;
-        }
+    const std::string name = temporaryNameOf(path_);
+    ::unlink(name.c_str());  // left by an earlier process that had this id
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        return false;
     }
-    return false;
+    temporary_ = name;
+    return true;
 }
 
 Status ReplacingFile::commit() {
@@ -131,6 +150,7 @@ Status ReplacingFile::commit() {
         return Status::failure(failure_);
     }
     temporary_.clear();
+    removeStaleTemporaries(path_);
     // Make the rename itself durable.
     const int dir = ::open(directoryOf(path_).c_str(), O_RDONLY | O_DIRECTORY);
     if (dir >= 0) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -17,6 +19,26 @@ std::vector<std::string> entries(const std::string& folder) {
         names.push_back(entry.path().filename().string());
     }
     return names;
+}
+
+TEST(ReplacingFile, ClearsTemporariesThatDeadProcessesLeft) {
+    TempDir dir;
+    const pid_t child = fork();
+    if (child == 0) {
+        _exit(0);
+    }
+    waitpid(child, nullptr, 0);
+    const std::string dead = dir.file("a.txt.tmp") + std::to_string(child);
+    const std::string alive = dir.file("a.txt.tmp") + std::to_string(getppid());
+    const std::string other = dir.file("b.txt.tmp") + std::to_string(child);
+    for (const auto& path : {dead, alive, other}) {
+        writeFile(path, "half");
+    }
+    ASSERT_TRUE(replaceFileAtomically(dir.file("a.txt"), "whole").ok());
+    EXPECT_EQ(readFile(dir.file("a.txt")), "whole");
+    EXPECT_FALSE(std::filesystem::exists(dead));
+    EXPECT_TRUE(std::filesystem::exists(alive));  // a live writer is about to rename it
+    EXPECT_TRUE(std::filesystem::exists(other));  // another file's
 }
 
 }  // namespace
