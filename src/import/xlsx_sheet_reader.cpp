@@ -1,6 +1,10 @@
 #include "import/xlsx_sheet_reader.h"
 
 #include <charconv>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 
 #include "import/workbook_connection.h"
 
@@ -256,6 +260,161 @@ void XlsxSheetReader::Pass::text(std::string_view piece) {
     value.append(piece);
 }
 
+// The pass on a thread of its own, handing scanned rows over in batches (a lock per row
+// would cost more than the hand-over saves) and taking back the rows the reader is done with.
+class XlsxSheetReader::Scan {
+  public:
+    Scan(zip_t* archive, const std::string& partName, const std::vector<bool>& dateStyles)
+        : pass_(archive, partName, dateStyles), thread_([this] { run(); }) {}
+
+    ~Scan() {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+    Scan(const Scan&) = delete;
+    Scan& operator=(const Scan&) = delete;
+
+    // The next row of the sheet, or nullptr after the last; `used` is a row the reader is done
+    // with. Rethrows what stopped the pass once the rows before it have been taken.
+    std::unique_ptr<XlsxRow> next(std::unique_ptr<XlsxRow> used) {
+        if (used != nullptr) {
+            used_.push_back(std::move(used));
+        }
+        if (nextTaken_ == taken_.size()) {
+            taken_.clear();
+            nextTaken_ = 0;
+            std::unique_lock lock(mutex_);
+            for (auto& row : used_) {
+                returned_.push_back(std::move(row));
+            }
+            used_.clear();
+            changed_.wait(lock, [this] { return !ready_.empty() || ended_; });
+            taken_.swap(ready_);
+            readyBytes_ = 0;
+            lock.unlock();
+            changed_.notify_all();
+            if (taken_.empty()) {
+                if (failure_) {
+                    std::rethrow_exception(failure_);
+                }
+                return nullptr;
+            }
+        }
+        return std::move(taken_[nextTaken_++]);
+    }
+
+  private:
+    // How far the pass may run ahead: in rows, and in bytes of cell text, so that a sheet of
+    // huge texts holds no more memory than one of ordinary rows.
+    static constexpr size_t kBatchRows = 64;
+    static constexpr size_t kBatchBytes = size_t{1} << 20;
+    static constexpr size_t kMaxReadyRows = 512;
+    static constexpr size_t kMaxReadyBytes = size_t{8} << 20;
+    // A reused row keeps the room of its texts up to this size and gives back more.
+    static constexpr size_t kKeptTextRoom = 4096;
+
+    static size_t textBytes(const XlsxRow& row) {
+        size_t bytes = row.failure.capacity();
+        for (const XlsxCell& cell : row.cells) {
+            bytes += cell.value.capacity();
+        }
+        return bytes;
+    }
+
+    void run() {
+        std::vector<std::unique_ptr<XlsxRow>> batch;
+        size_t batchBytes = 0;
+        std::vector<std::unique_ptr<XlsxRow>> spares;
+        std::exception_ptr failure;
+        try {
+            for (;;) {
+                std::unique_ptr<XlsxRow> spare;
+                if (!spares.empty()) {
+                    spare = std::move(spares.back());
+                    spares.pop_back();
+                    for (XlsxCell& cell : spare->cells) {
+                        if (cell.value.capacity() > kKeptTextRoom) {
+                            std::string().swap(cell.value);
+                        }
+                    }
+                }
+                std::unique_ptr<XlsxRow> row = pass_.next(std::move(spare));
+                if (row == nullptr) {
+                    break;
+                }
+                batchBytes += textBytes(*row);
+                batch.push_back(std::move(row));
+                if (batch.size() == kBatchRows || batchBytes >= kBatchBytes) {
+                    if (!handOver(batch, batchBytes, spares)) {
+                        return;
+                    }
+                    batchBytes = 0;
+                }
+            }
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        {
+            const std::lock_guard lock(mutex_);
+            for (auto& row : batch) {
+                ready_.push_back(std::move(row));
+            }
+            failure_ = failure;
+            ended_ = true;
+        }
+        changed_.notify_all();
+    }
+
+    // Adds the batch to the rows ready for the reader, waiting while enough are ready, and
+    // collects the rows the reader gave back. False when the reader has gone.
+    bool handOver(std::vector<std::unique_ptr<XlsxRow>>& batch, size_t batchBytes,
+                  std::vector<std::unique_ptr<XlsxRow>>& spares) {
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] {
+                return (ready_.size() < kMaxReadyRows && readyBytes_ < kMaxReadyBytes) || stop_;
+            });
+            if (stop_) {
+                return false;
+            }
+            for (auto& row : batch) {
+                ready_.push_back(std::move(row));
+            }
+            readyBytes_ += batchBytes;
+            for (auto& row : returned_) {
+                spares.push_back(std::move(row));
+            }
+            returned_.clear();
+        }
+        batch.clear();
+        changed_.notify_all();
+        return true;
+    }
+
+    Pass pass_;
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::unique_ptr<XlsxRow>> ready_;     // scanned rows not yet taken, in order
+    size_t readyBytes_ = 0;                           // their texts' room
+    std::vector<std::unique_ptr<XlsxRow>> returned_;  // rows the reader is done with
+    std::exception_ptr failure_;                      // what stopped the pass, once ended_
+    bool ended_ = false;
+    bool stop_ = false;
+
+    // The reader's side alone.
+    std::vector<std::unique_ptr<XlsxRow>> taken_;
+    size_t nextTaken_ = 0;
+    std::vector<std::unique_ptr<XlsxRow>> used_;
+
+    std::thread thread_;  // last: starts once everything above exists
+};
+
 XlsxSheetReader::XlsxSheetReader(zip_t* archive, std::string partName,
                                  const std::vector<bool>& dateStyles)
     : archive_(archive), partName_(std::move(partName)), dateStyles_(dateStyles) {
@@ -265,8 +424,8 @@ XlsxSheetReader::XlsxSheetReader(zip_t* archive, std::string partName,
 XlsxSheetReader::~XlsxSheetReader() = default;
 
 void XlsxSheetReader::restart() {
-    pass_.reset();
-    pass_ = std::make_unique<Pass>(archive_, partName_, dateStyles_);
+    scan_.reset();
+    scan_ = std::make_unique<Scan>(archive_, partName_, dateStyles_);
     haveCurrent_ = false;
     target_ = 0;
     ended_ = false;
@@ -282,7 +441,7 @@ const XlsxRow* XlsxSheetReader::row(int number) {
         }
         target_ = number;
         while (!ended_ && !(haveCurrent_ && current_->number >= number)) {
-            current_ = pass_->next(std::move(current_));
+            current_ = scan_->next(std::move(current_));
             haveCurrent_ = current_ != nullptr;
             ended_ = !haveCurrent_;
             // Only a row a reader asks for, or the first one after it, is looked at.

@@ -44,14 +44,21 @@ struct XlsxRow {
 // top to bottom, so memory does not grow with the sheet. Asking for a row above the last one
 // asked starts the pass again from the top.
 //
+// The pass runs on a thread of its own, a bounded number of rows ahead of the reader: inflating
+// and scanning the part then overlap with the readers' checks, which take about as long.
+// Whatever the pass meets (a malformed part, a row it cannot hold) reaches the reader at the
+// row where it happened, exactly as if the pass ran on the reader's thread. The cells' values
+// are interpreted on the reader's thread, when asked for, which also balances the two.
+//
 // The worksheet parts are nearly all of a workbook's bytes, and a general XML parser spent
 // more time on them than everything else in a run together, so they are read by a scanner of
 // their own (xlsx_xml_scanner.h). It checks what makes XML well-formed as far as a worksheet
 // uses it and refuses DOCTYPEs and encodings other than UTF-8; the other parts stay with expat.
 class XlsxSheetReader {
   public:
-    // `dateStyles` (true for each cell format that shows a date) must outlive the reader.
-    // Throws WorkbookError when the part cannot be opened.
+    // `dateStyles` (true for each cell format that shows a date) must outlive the reader, and
+    // nothing else may use `archive` until the reader is gone. Throws WorkbookError when the
+    // part cannot be opened.
     XlsxSheetReader(zip_t* archive, std::string partName, const std::vector<bool>& dateStyles);
     ~XlsxSheetReader();
 
@@ -60,13 +67,14 @@ class XlsxSheetReader {
 
   private:
     class Pass;
+    class Scan;
 
     void restart();
 
     zip_t* archive_;
     std::string partName_;
     const std::vector<bool>& dateStyles_;
-    std::unique_ptr<Pass> pass_;
+    std::unique_ptr<Scan> scan_;
 
     std::unique_ptr<XlsxRow> current_;  // the first row at or below target_, when haveCurrent_
     bool haveCurrent_ = false;
