@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "import/plain_decimal.h"
+
 namespace {
 
 // Excel's largest date, 9999-12-31, as a 1900-system serial.
@@ -45,6 +47,43 @@ void appendPadded(std::string& out, int value, int width) {
 
 }  // namespace
 
+namespace {
+
+// The number with these significant digits (no trailing zeros) and the power of ten of the
+// first, as a cell gives it.
+void appendSignificant(std::string& out, bool negative, std::string_view digits, int exponent,
+                       const RegionalSettings& regional) {
+    if (negative) {
+        out += '-';
+    }
+    if (exponent >= 15 || exponent < -5) {
+        out += digits[0];
+        if (digits.size() > 1) {
+            out += regional.decimalSeparator;
+            out.append(digits.substr(1));
+        }
+        out += 'E';
+        out += std::to_string(exponent);
+    } else if (exponent < 0) {
+        out += '0';
+        out += regional.decimalSeparator;
+        out.append(static_cast<size_t>(-exponent - 1), '0');
+        out += digits;
+    } else {
+        const auto intDigits = static_cast<size_t>(exponent) + 1;
+        if (digits.size() <= intDigits) {
+            out += digits;
+            out.append(intDigits - digits.size(), '0');
+        } else {
+            out.append(digits.substr(0, intDigits));
+            out += regional.decimalSeparator;
+            out.append(digits.substr(intDigits));
+        }
+    }
+}
+
+}  // namespace
+
 std::string formatCellNumber(double value, const RegionalSettings& regional) {
     if (value == 0.0 || !std::isfinite(value)) {
         return "0";
@@ -72,40 +111,30 @@ std::string formatCellNumber(double value, const RegionalSettings& regional) {
     while (count > 1 && digitBuffer[count - 1] == '0') {
         --count;
     }
-    const std::string_view digits(digitBuffer, count);
     int exponent = 0;
     std::string_view exponentText = sci.substr(ePos + 1);
     if (exponentText.front() == '+') {
         exponentText.remove_prefix(1);
     }
     std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
-
-    std::string out = negative ? "-" : "";
-    if (exponent >= 15 || exponent < -5) {
-        out += digits[0];
-        if (digits.size() > 1) {
-            out += regional.decimalSeparator;
-            out.append(digits.substr(1));
-        }
-        out += 'E';
-        out += std::to_string(exponent);
-    } else if (exponent < 0) {
-        out += '0';
-        out += regional.decimalSeparator;
-        out.append(static_cast<size_t>(-exponent - 1), '0');
-        out += digits;
-    } else {
-        const auto intDigits = static_cast<size_t>(exponent) + 1;
-        if (digits.size() <= intDigits) {
-            out += digits;
-            out.append(intDigits - digits.size(), '0');
-        } else {
-            out.append(digits.substr(0, intDigits));
-            out += regional.decimalSeparator;
-            out.append(digits.substr(intDigits));
-        }
-    }
+    std::string out;
+    appendSignificant(out, negative, std::string_view(digitBuffer, count), exponent, regional);
     return out;
+}
+
+bool formatWrittenCellNumber(std::string_view written, const RegionalSettings& regional,
+                             std::string& out) {
+    const auto number = parsePlainDecimal(written, ".");
+    if (!number) {
+        return false;
+    }
+    out.clear();
+    if (number->count == 0) {
+        out += '0';
+    } else {
+        appendSignificant(out, number->negative, number->significant(), number->exponent, regional);
+    }
+    return true;
 }
 
 std::string formatDateTime(int year, int month, int day, int secondsOfDay,

@@ -18,6 +18,12 @@ enum class DateSystem {
 // 15 significant digits; scientific ("1,5E20", "1E-7") for 10^15 and more or below 10^-5.
 std::string formatCellNumber(double value, const RegionalSettings& regional);
 
+// The same for a number as the workbook file writes it ("1234.5"), into `out`, without a trip
+// through a double; false, leaving `out` alone, for any form but a plain decimal of at most
+// 15 significant digits, which formatCellNumber then takes.
+bool formatWrittenCellNumber(std::string_view written, const RegionalSettings& regional,
+                             std::string& out);
+
 // A date-formatted number: the regional short date, then " HH:mm:ss" when the time of day is
 // not midnight; only the time when the serial lies within day zero. Serials outside the
 // calendar the spreadsheet application knows (negative, after 9999-12-31) give the number.

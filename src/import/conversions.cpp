@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+
+#include "import/plain_decimal.h"
 
 namespace {
 
@@ -333,6 +336,43 @@ std::string amountText(double amount, const RegionalSettings& regional) {
 
 std::string cellAmountText(std::string_view cellText, const RegionalSettings& regional) {
     return amountText(MyRoundTo(readAmount(cellText, regional).value_or(0), 2), regional);
+}
+
+std::optional<RoundedAmount> readRoundedAmount(std::string_view cellText,
+                                               const RegionalSettings& regional) {
+    const auto number = parsePlainDecimal(trimmedView(cellText), regional.decimalSeparator);
+    // Cents kept: the digits down to the hundredths, as MyRoundTo counts them.
+    const int keep = number ? number->exponent + 3 : 0;
+    if (!number || keep > PlainDecimal::kMaxDigits) {
+        const auto value = readAmount(cellText, regional);
+        if (!value) {
+            return std::nullopt;
+        }
+        const double rounded = MyRoundTo(*value, 2);
+        return RoundedAmount{amountText(rounded, regional), rounded};
+    }
+    std::uint64_t cents = 0;
+    for (int n = 0; n < keep; ++n) {
+        cents = cents * 10 +
+                static_cast<std::uint64_t>(n < number->count ? number->digits[n] - '0' : 0);
+    }
+    if (keep >= 0 && keep < number->count && number->digits[keep] >= '5') {
+        ++cents;  // half away from zero
+    }
+    // At most 16 digits: far inside a double's exact integers, and the quotient is the double
+    // nearest to the decimal, as reading "cents e-2" gives.
+    const double magnitude = static_cast<double>(cents) / 100.0;
+    RoundedAmount amount{{}, number->negative ? -magnitude : magnitude};
+    if (number->negative && cents != 0) {
+        amount.text += '-';
+    }
+    char digits[24];
+    const auto written = std::to_chars(digits, digits + sizeof digits, cents / 100);
+    amount.text.append(digits, written.ptr);
+    amount.text += regional.decimalSeparator;
+    amount.text += static_cast<char>('0' + cents % 100 / 10);
+    amount.text += static_cast<char>('0' + cents % 10);
+    return amount;
 }
 
 std::string trimmed(std::string_view text) {

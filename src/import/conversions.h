@@ -54,6 +54,16 @@ std::string amountText(double amount, const RegionalSettings& regional);
 // The amount text of an amount cell: read, rounded to cents; zero when unreadable.
 std::string cellAmountText(std::string_view cellText, const RegionalSettings& regional);
 
+// An amount cell read and rounded to cents, as text and value: exactly amountText and
+// MyRoundTo of readAmount, taking the plain decimals nearly every cell holds without the
+// trips through doubles. Nothing when the text is not a number.
+struct RoundedAmount {
+    std::string text;
+    double value = 0;
+};
+std::optional<RoundedAmount> readRoundedAmount(std::string_view cellText,
+                                               const RegionalSettings& regional);
+
 // Without leading and trailing characters whose code is 32 or less.
 std::string trimmed(std::string_view text);
 

@@ -201,12 +201,14 @@ class SheetReader {
     // An amount cell that holds something other than a number, or more than the file can
     // hold, is reported rather than taken as zero or cut.
     Amount readAmountCell(std::string_view text, int column, std::string_view badTail) {
-        const auto number = readAmount(text, regional());
-        const double value = MyRoundTo(number.value_or(0), 2);
-        if (!isBlank(text) && (!number || std::fabs(value) >= kAmountLimit)) {
+        auto amount = readRoundedAmount(text, regional());
+        if (!isBlank(text) && (!amount || std::fabs(amount->value) >= kAmountLimit)) {
             report(column, badTail);
         }
-        return {amountText(value, regional()), value};
+        if (!amount) {
+            return {amountText(0, regional()), 0};
+        }
+        return {std::move(amount->text), amount->value};
     }
 
     // A VAT amount stays empty when its cell is.
