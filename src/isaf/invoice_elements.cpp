@@ -64,10 +64,10 @@ void documentTotal(IsafDocument& document, std::string_view taxableValue, std::s
                    std::string_view percentage, std::string_view vatAmount,
                    std::string_view vatPointDate2) {
     document.line(kTotal, "<DocumentTotal>");
-    document.element(kTotalField, "TaxableValue", withDecimalPoint(std::string(taxableValue)));
+    document.amountElement(kTotalField, "TaxableValue", taxableValue);
     document.nillableElement(kTotalField, "TaxCode", taxCode);
     document.nillableElement(kTotalField, "TaxPercentage", percentage);
-    document.nillableElement(kTotalField, "Amount", withDecimalPoint(std::string(vatAmount)));
+    document.nillableAmountElement(kTotalField, "Amount", vatAmount);
     if (!vatPointDate2.empty()) {
         document.element(kTotalField, "VATPointDate2", vatPointDate2);
     }
@@ -83,9 +83,10 @@ std::string_view vatPointDate2(const InvoiceSide& side, const RowRecord& record)
 void exportSingleRate(IsafDocument& document, const InvoiceSide& side,
                       const std::vector<std::string>& records) {
     const size_t tax = side.taxField();
+    RowRecord record;
     for (size_t index = 0; index < records.size(); ++index) {
         document.stepRecord(index);
-        const RowRecord record(records[index]);
+        record.assign(records[index]);
         invoiceHead(document, side, record);
         documentTotal(document, record.field(tax, ""), record.field(tax + 2, "PVM1"),
                       record.field(tax + 3, ""), record.field(tax + 1, ""),
@@ -98,9 +99,10 @@ void exportMultiRate(IsafDocument& document, const InvoiceSide& side,
                      const std::vector<std::string>& records) {
     constexpr size_t kTaxLines = 5;
     const size_t tax = side.taxField();
+    RowRecord record;
     for (size_t index = 0; index < records.size(); ++index) {
         document.stepRecord(index);
-        const RowRecord record(records[index]);
+        record.assign(records[index]);
         invoiceHead(document, side, record);
         for (size_t line = 0; line < kTaxLines; ++line) {
             const size_t first = tax + 3 * line;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <stdexcept>
 
 #include "import/row_store.h"
@@ -29,6 +30,44 @@ void IsafDocument::beginLine(Lead lead) {
     bytes_.append(static_cast<size_t>(lead.tabs), '\t');
 }
 
+char* IsafDocument::grow(size_t size) {
+    const size_t old = bytes_.size();
+    bytes_.resize(old + size);
+    return bytes_.data() + old;
+}
+
+bool IsafDocument::plainElement(Lead lead, std::string_view name, std::string_view value,
+                                bool decimalPoint) {
+    if (plainXmlTextLength(value) != value.size()) {
+        return false;
+    }
+    const auto spaces = static_cast<size_t>(lead.spaces);
+    const auto tabs = static_cast<size_t>(lead.tabs);
+    char* at = grow(spaces + tabs + 2 * name.size() + value.size() + 5 + kLineEnd.size());
+    const auto put = [&at](std::string_view text) {
+        std::memcpy(at, text.data(), text.size());
+        at += text.size();
+    };
+    std::memset(at, ' ', spaces);
+    std::memset(at + spaces, '\t', tabs);
+    at += spaces + tabs;
+    *at++ = '<';
+    put(name);
+    *at++ = '>';
+    put(value);
+    if (decimalPoint) {
+        std::replace(at - value.size(), at, ',', '.');
+    }
+    put("</");
+    put(name);
+    *at++ = '>';
+    put(kLineEnd);
+    if (file_ != nullptr && bytes_.size() >= kWriteBytes) {
+        finish();
+    }
+    return true;
+}
+
 void IsafDocument::endLine() {
     bytes_.append(kLineEnd);
     if (file_ != nullptr && bytes_.size() >= kWriteBytes) {
@@ -50,6 +89,9 @@ void IsafDocument::line(Lead lead, std::string_view markup) {
 }
 
 void IsafDocument::element(Lead lead, std::string_view name, std::string_view value) {
+    if (plainElement(lead, name, value)) {
+        return;
+    }
     beginLine(lead);
     bytes_.append("<").append(name).append(">");
     appendXmlText(bytes_, value);
@@ -64,6 +106,21 @@ void IsafDocument::nillableElement(Lead lead, std::string_view name, std::string
         endLine();
     } else {
         element(lead, name, value);
+    }
+}
+
+void IsafDocument::amountElement(Lead lead, std::string_view name, std::string_view amount) {
+    if (!plainElement(lead, name, amount, true)) {
+        element(lead, name, withDecimalPoint(std::string(amount)));
+    }
+}
+
+void IsafDocument::nillableAmountElement(Lead lead, std::string_view name,
+                                         std::string_view amount) {
+    if (amount.empty()) {
+        nillableElement(lead, name, amount);
+    } else {
+        amountElement(lead, name, amount);
     }
 }
 
@@ -101,8 +158,9 @@ std::vector<std::string> IsafDocument::lines() const {
     return result;
 }
 
-RowRecord::RowRecord(std::string_view record) {
+void RowRecord::assign(std::string_view record) {
     const std::string_view separator = InvoiceRowStore::kFieldSeparator;
+    fields_.clear();
     fields_.reserve(24);  // the longest record, a purchase multi-rate one
     for (;;) {
         const size_t end = record.find(separator);

@@ -33,6 +33,9 @@ class IsafDocument {
     void element(Lead lead, std::string_view name, std::string_view value);
     // As element(), but an empty value gives the nil form the schema asks for.
     void nillableElement(Lead lead, std::string_view name, std::string_view value);
+    // An amount element: the regional decimal comma of `amount` written as a full stop.
+    void amountElement(Lead lead, std::string_view name, std::string_view amount);
+    void nillableAmountElement(Lead lead, std::string_view name, std::string_view amount);
 
     // A new progress phase over `total` records.
     void beginPhase(size_t total);
@@ -53,6 +56,12 @@ class IsafDocument {
   private:
     void beginLine(Lead lead);
     void endLine();
+    // Adds `size` bytes to the end and returns where they begin.
+    char* grow(size_t size);
+    // "<name>value</name>" and the line end, when the value goes in unchanged (but for a
+    // decimal comma made a full stop, when asked); false, writing nothing, otherwise.
+    bool plainElement(Lead lead, std::string_view name, std::string_view value,
+                      bool decimalPoint = false);
 
     RunHost& host_;
     ReplacingFile* file_ = nullptr;
@@ -66,7 +75,10 @@ class IsafDocument {
 // are views into the record, which must outlive this.
 class RowRecord {
   public:
-    explicit RowRecord(std::string_view record);
+    RowRecord() = default;
+    explicit RowRecord(std::string_view record) { assign(record); }
+    // Splits another record, keeping the room of the fields' list.
+    void assign(std::string_view record);
 
     // Throws std::runtime_error when the record has no such field.
     std::string_view field(size_t n) const;

@@ -1,5 +1,7 @@
 #include "isaf/xml_text.h"
 
+#include <array>
+
 #include "shell/text_codec.h"
 
 namespace {
@@ -7,6 +9,15 @@ namespace {
 bool isContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
+
+// Looked up rather than compared: every byte of every value passes here.
+constexpr auto kPlain = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 0x80; ++c) {
+        plain[static_cast<size_t>(c)] = c != '&' && c != '<' && c != '>';
+    }
+    return plain;
+}();
 
 }  // namespace
 
@@ -19,14 +30,7 @@ std::string xmlText(std::string_view value) {
 void appendXmlText(std::string& out, std::string_view value) {
     // Most values are plain ASCII with nothing to escape: they go in whole, and only the rest
     // is looked at character by character.
-    size_t i = 0;
-    while (i < value.size()) {
-        const auto c = static_cast<unsigned char>(value[i]);
-        if (c < 0x20 || c >= 0x80 || c == '&' || c == '<' || c == '>') {
-            break;
-        }
-        ++i;
-    }
+    size_t i = plainXmlTextLength(value);
     out.append(value.substr(0, i));
     while (i < value.size()) {
         const std::string_view rest = value.substr(i);
@@ -53,6 +57,14 @@ void appendXmlText(std::string& out, std::string_view value) {
             out += character;
         }
     }
+}
+
+size_t plainXmlTextLength(std::string_view value) {
+    size_t i = 0;
+    while (i < value.size() && kPlain[static_cast<unsigned char>(value[i])]) {
+        ++i;
+    }
+    return i;
 }
 
 std::string_view firstCharacters(std::string_view utf8, size_t count) {

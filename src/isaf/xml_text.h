@@ -11,6 +11,9 @@
 std::string xmlText(std::string_view value);
 // The same, appended to `out`.
 void appendXmlText(std::string& out, std::string_view value);
+// How many leading bytes of `value` go into the file unchanged (printable ASCII other than
+// "&", "<" and ">"): all of them for nearly every value.
+size_t plainXmlTextLength(std::string_view value);
 
 // At most the first `count` characters (not bytes) of a UTF-8 text.
 std::string_view firstCharacters(std::string_view utf8, size_t count);
