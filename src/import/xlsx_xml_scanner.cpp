@@ -257,10 +257,15 @@ void XmlScanner::scanCharacterData(std::string_view data, bool resolveReferences
         }
         return;
     }
-    if (!capture_ && std::none_of(data.begin(), data.end(), [](char c) {
-            return is(c, kSpecial) && c != '\n' && c != '\t';
-        })) {
-        return;  // nothing to check in it, and no one wants it
+    const bool plain = std::none_of(data.begin(), data.end(), [](char c) {
+        return is(c, kSpecial) && c != '\n' && c != '\t';
+    });
+    if (plain) {
+        // Nothing to check or resolve in it: handed over as it stands, when wanted.
+        if (capture_) {
+            handler_.text(data);
+        }
+        return;
     }
     decoded_.clear();
     decode(data, decoded_, resolveReferences ? Markup::text : Markup::cdata);
@@ -541,13 +546,19 @@ bool XmlScanner::parseStartTag(size_t& gt, bool& empty) {
         if (open != '"' && open != '\'') {
             malformed(kInvalidToken);
         }
-        const size_t close = findByte(buffer_, open, i + 1);
-        if (close == std::string::npos) {
+        // The closing quote, and on the way whether the value needs a second look.
+        size_t close = i + 1;
+        std::uint8_t seen = 0;
+        while (close < size && buffer_[close] != open) {
+            seen |= kClasses[static_cast<unsigned char>(buffer_[close])];
+            ++close;
+        }
+        if (close == size) {
             return false;
         }
         const std::string_view raw(buffer_.data() + i + 1, close - i - 1);
         i = close + 1;
-        if (std::none_of(raw.begin(), raw.end(), [](char c) { return is(c, kSpecial); })) {
+        if ((seen & kSpecial) == 0) {
             attributes_.push_back({attributeName, raw});
             attributeEnds_.push_back(std::string::npos);
         } else {
