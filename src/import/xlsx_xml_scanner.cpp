@@ -460,7 +460,7 @@ void XmlScanner::scanStartTag() {
         }
     }
     const size_t nameStart = pos_ + 1;
-    const std::string_view name(buffer_.data() + nameStart, nameEnd(nameStart) - nameStart);
+    const std::string_view name(buffer_.data() + nameStart, startTagNameEnd_ - nameStart);
     if (nameStarts_.empty()) {
         if (sawRoot_) {
             malformed("junk after document element");
@@ -497,6 +497,7 @@ bool XmlScanner::parseStartTag(size_t& gt, bool& empty) {
     if (i == nameStart) {
         malformed(kInvalidToken);
     }
+    startTagNameEnd_ = i;
     attributes_.clear();
     attributeText_.clear();
     attributeEnds_.clear();
@@ -580,6 +581,21 @@ bool XmlScanner::parseStartTag(size_t& gt, bool& empty) {
 }
 
 void XmlScanner::scanEndTag() {
+    // Nearly always the tag names the open element and closes at once: "</c>".
+    if (!nameStarts_.empty()) {
+        const std::string_view open = std::string_view(openNames_).substr(nameStarts_.back());
+        const size_t gtAt = pos_ + 2 + open.size();
+        if (gtAt < buffer_.size() && buffer_[gtAt] == '>' &&
+            std::string_view(buffer_).substr(pos_ + 2, open.size()) == open) {
+            const std::string_view name(buffer_.data() + pos_ + 2, open.size());
+            openNames_.resize(nameStarts_.back());
+            nameStarts_.pop_back();
+            pos_ = gtAt + 1;
+            rootClosed_ = nameStarts_.empty();
+            handler_.endElement(name);
+            return;
+        }
+    }
     size_t gt = findByte(buffer_, '>', pos_ + 2);
     while (gt == std::string::npos) {
         if (buffer_.size() - pos_ > kMaxMarkupBytes || !fill()) {

@@ -87,6 +87,8 @@ class XmlScanner {
     bool sawRoot_ = false;
     bool rootClosed_ = false;
 
+    size_t startTagNameEnd_ = 0;  // where the name of the start tag parsed last ends
+
     std::string decoded_;
     std::string attributeText_;
     std::vector<XmlAttribute> attributes_;
