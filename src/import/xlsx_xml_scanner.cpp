@@ -257,9 +257,8 @@ void XmlScanner::scanCharacterData(std::string_view data, bool resolveReferences
         }
         return;
     }
-    const bool plain = std::none_of(data.begin(), data.end(), [](char c) {
-        return is(c, kSpecial) && c != '\n' && c != '\t';
-    });
+    const bool plain = std::none_of(
+        data.begin(), data.end(), [](char c) { return is(c, kSpecial) && c != '\n' && c != '\t'; });
     if (plain) {
         // Nothing to check or resolve in it: handed over as it stands, when wanted.
         if (capture_) {
