@@ -47,9 +47,12 @@ mkdir -p "$workdir/app" "$workdir/out"
 cli="$workdir/app/kolvira-cli"
 cp "$build/src/kolvira-cli" "$cli"
 book="$workdir/book-$rows${inline:+-inline}.xlsx"
-if [ ! -s "$book" ]; then
-    cells=()
-    [ "$xls" -eq 1 ] && [ -z "$inline" ] && cells=(--cells "$workdir/cells-$rows.tsv")
+cells=()
+# The .xls is made from the cell list the generator writes beside the workbook; the generator
+# is seeded, so making the workbook again for that list gives the same workbook.
+[ "$xls" -eq 1 ] && [ -z "$inline" ] && [ ! -s "$workdir/cells-$rows.tsv" ] &&
+    cells=(--cells "$workdir/cells-$rows.tsv")
+if [ ! -s "$book" ] || [ ${#cells[@]} -gt 0 ]; then
     "$build/bench/make_bench_workbook" "$book" "$rows" $inline "${cells[@]}"
 fi
 period=(--from 2024-03-01 --to 2024-03-31)
