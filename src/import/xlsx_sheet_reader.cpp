@@ -441,6 +441,7 @@ const XlsxRow* XlsxSheetReader::row(int number) {
         }
         target_ = number;
         while (!ended_ && !(haveCurrent_ && current_->number >= number)) {
+            haveCurrent_ = false;  // the row goes back even when no next one comes
             current_ = scan_->next(std::move(current_));
             haveCurrent_ = current_ != nullptr;
             ended_ = !haveCurrent_;
