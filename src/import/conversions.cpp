@@ -335,7 +335,8 @@ std::string amountText(double amount, const RegionalSettings& regional) {
 }
 
 std::string cellAmountText(std::string_view cellText, const RegionalSettings& regional) {
-    return amountText(MyRoundTo(readAmount(cellText, regional).value_or(0), 2), regional);
+    auto amount = readRoundedAmount(cellText, regional);
+    return amount ? std::move(amount->text) : amountText(0, regional);
 }
 
 std::optional<RoundedAmount> readRoundedAmount(std::string_view cellText,

@@ -41,16 +41,12 @@ bool IsafDocument::plainElement(Lead lead, std::string_view name, std::string_vi
     if (plainXmlTextLength(value) != value.size()) {
         return false;
     }
-    const auto spaces = static_cast<size_t>(lead.spaces);
-    const auto tabs = static_cast<size_t>(lead.tabs);
-    char* at = grow(spaces + tabs + 2 * name.size() + value.size() + 5 + kLineEnd.size());
+    beginLine(lead);
+    char* at = grow(2 * name.size() + value.size() + 5);
     const auto put = [&at](std::string_view text) {
         std::memcpy(at, text.data(), text.size());
         at += text.size();
     };
-    std::memset(at, ' ', spaces);
-    std::memset(at + spaces, '\t', tabs);
-    at += spaces + tabs;
     *at++ = '<';
     put(name);
     *at++ = '>';
@@ -60,11 +56,8 @@ bool IsafDocument::plainElement(Lead lead, std::string_view name, std::string_vi
     }
     put("</");
     put(name);
-    *at++ = '>';
-    put(kLineEnd);
-    if (file_ != nullptr && bytes_.size() >= kWriteBytes) {
-        finish();
-    }
+    *at = '>';
+    endLine();
     return true;
 }
 
