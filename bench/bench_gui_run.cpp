@@ -14,10 +14,10 @@
 #include <optional>
 #include <string>
 
-#include "shell/F_export_xml.h"
-#include "shell/desktop_shell.h"
-#include "shell/file_dialog.h"
-#include "shell/message_boxes.h"
+#include "base/desktop_shell.h"
+#include "base/message_boxes.h"
+#include "gui/file_dialog.h"
+#include "gui/main_window.h"
 
 namespace {
 

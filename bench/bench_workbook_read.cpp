@@ -7,7 +7,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "import/workbook_connection.h"
+#include "workbook/workbook_connection.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
-#include "import/cell_text.h"
-#include "import/conversions.h"
+#include "invoices/conversions.h"
+#include "workbook/cell_text.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "base/atomic_file.h"
+#include "base/text_codec.h"
 #include "fuzz/fuzz_support.h"
 #include "payers/payer_register.h"
-#include "shell/atomic_file.h"
-#include "shell/text_codec.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/profile_file.h"
 #include "fuzz/fuzz_support.h"
-#include "shell/profile_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string& path = fuzzFilePath(".ini");

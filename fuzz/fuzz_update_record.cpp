@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "base/atomic_file.h"
+#include "base/text_codec.h"
 #include "fuzz/fuzz_support.h"
-#include "shell/atomic_file.h"
-#include "shell/text_codec.h"
 #include "update/update_record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

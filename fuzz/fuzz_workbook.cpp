@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "import/workbook_connection.h"
+#include "workbook/workbook_connection.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
-#include "import/workbook_limits.h"
-#include "import/xls_workbook.h"
+#include "workbook/workbook_limits.h"
+#include "workbook/xls_workbook.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view reply(reinterpret_cast<const char*>(data), size);

@@ -1,4 +1,4 @@
-#include "cli/cli_options.h"
+#include "cli_options.h"
 
 const char* const kCliUsage =
     "Naudojimas / Usage:\n"

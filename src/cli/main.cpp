@@ -3,16 +3,15 @@
 
 #include <iostream>
 
-#include "cli/cli_options.h"
-#include "import/generation_run.h"
-#include "isaf/export_xml.h"
+#include "base/app_paths.h"
+#include "base/atomic_file.h"
+#include "base/desktop_shell.h"
+#include "base/profile_file.h"
+#include "cli_options.h"
+#include "frontend/locale_settings.h"
 #include "isaf/summary.h"
 #include "payers/payer_register.h"
-#include "shell/app_paths.h"
-#include "shell/atomic_file.h"
-#include "shell/desktop_shell.h"
-#include "shell/locale_settings.h"
-#include "shell/profile_file.h"
+#include "run/generation_run.h"
 
 namespace {
 
@@ -35,33 +34,21 @@ class NoDesktop : public DesktopShell {
     void open(const std::string&) override {}
 };
 
-class CliHost : public RunHost {
+// The run's prompts on a terminal: messages on stderr, the saved path on stdout, and no
+// one to answer a question.
+class TerminalPrompts : public RunPrompts {
   public:
-    CliHost(RunInputs inputs, std::string outputFolder)
-        : inputs_(std::move(inputs)), outputFolder_(std::move(outputFolder)) {}
-
-    RunInputs inputs() override { return inputs_; }
-    void beginBusy() override {}
-    void endBusy() override {}
-    void markWorkplaceMissing() override {}
-    void setStatus(const std::string&) override {}
-    void setProgress(int, int) override {}
-    void stepProgress() override {}
-    void processEvents() override {}
-    void keepResponsive() override {}
     int showMessage(MessageKind kind, const std::string& text) override {
         std::cerr << plainLines(text) << '\n';
         return kind == MessageKind::Confirmation ? kAnswerNo : kAnswerOk;
     }
     void showSaved(const std::string& path) override { std::cout << path << '\n'; }
+    void markWorkplaceMissing() override {}
     void editPayer() override {}
     void newPayer() override {}
     DesktopShell& desktop() override { return desktop_; }
-    std::string outputFolder() override { return outputFolder_; }
 
   private:
-    RunInputs inputs_;
-    std::string outputFolder_;
     NoDesktop desktop_;
 };
 
@@ -159,16 +146,19 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    CliHost host(std::move(inputs), options->outputDir.value_or(paths.outputFolder()));
+    inputs.outputFolder = options->outputDir.value_or(paths.outputFolder());
+    TerminalPrompts prompts;
+    SilentProgress progress;
     std::optional<IsafSummary> summary;
-    const Exporter exporter = [&](const InvoiceRowStore& store, const RunInputs& in, RunHost& h) {
-        std::string saved = Export2XML(store, in, h);
+    const Exporter exporter = [&](const InvoiceRowStore& store, const RunInputs& in, Progress& p) {
+        std::string saved = exportIsafFile(store, in, p);
         if (options->summary) {
             summary = summarize(store);
         }
         return saved;
     };
-    const RunResult result = runGeneration(host, settings, openWorkbook, exporter);
+    const RunResult result =
+        runGeneration(inputs, prompts, progress, settings, openWorkbook, exporter);
     if (summary) {
         std::cout << '\n' << formatSummary(*summary);
     }

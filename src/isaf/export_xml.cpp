@@ -7,11 +7,10 @@
 #include <cstring>
 #include <ctime>
 
-#include "import/run_context.h"
+#include "base/atomic_file.h"
 #include "isaf/invoice_elements.h"
 #include "isaf/master_files.h"
 #include "isaf/xml_text.h"
-#include "shell/atomic_file.h"
 
 namespace {
 
@@ -37,9 +36,9 @@ std::string utcDateTime(std::chrono::system_clock::time_point time) {
     return text;
 }
 
-void appendHeader(IsafDocument& document, const RunInputs& inputs,
+void appendHeader(IsafDocument& document, const IsafFileInfo& info,
                   std::chrono::system_clock::time_point created) {
-    const std::string partNumber = inputs.workplaceName.empty() ? "1" : inputs.workplaceName;
+    const std::string partNumber = info.workplaceName.empty() ? "1" : info.workplaceName;
     document.line(kRoot, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
     document.line(kRoot,
                   "<iSAFFile xmlns=\"http://www.vmi.lt/cms/imas/isaf\" "
@@ -52,13 +51,13 @@ void appendHeader(IsafDocument& document, const RunInputs& inputs,
     document.element(kHeaderField, "SoftwareCompanyName", "Kolvira");
     document.element(kHeaderField, "SoftwareName", "Kolvira");
     document.element(kHeaderField, "SoftwareVersion",
-                     firstCharacters(inputs.programVersion, kVersionCharacters));
-    document.element(kHeaderField, "RegistrationNumber", inputs.payerCode);
+                     firstCharacters(info.programVersion, kVersionCharacters));
+    document.element(kHeaderField, "RegistrationNumber", info.payerCode);
     document.element(kHeaderField, "NumberOfParts", "1");
     document.element(kHeaderField, "PartNumber", partNumber);
     document.line(kHeaderField, "<SelectionCriteria>");
-    document.element(kCriteriaField, "SelectionStartDate", inputs.period.from.text());
-    document.element(kCriteriaField, "SelectionEndDate", inputs.period.to.text());
+    document.element(kCriteriaField, "SelectionStartDate", info.period.from.text());
+    document.element(kCriteriaField, "SelectionEndDate", info.period.to.text());
     document.line(kHeaderField, "</SelectionCriteria>");
     document.line(kDescription, "</FileDescription>");
     document.line(kSection, "</Header>");
@@ -73,17 +72,17 @@ std::string withSeparator(std::string folder) {
 
 void createFolderIfMissing(const std::string& folder) {
     if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
-        throw RunFailure(RunOutcome::OutputNotWritable,
-                         "Nepavyko sukurti aplanko " + folder + "\r\n" + std::strerror(errno));
+        throw IsafFileError(IsafFileError::Reason::NotWritable,
+                            "Nepavyko sukurti aplanko " + folder + "\r\n" + std::strerror(errno));
     }
 }
 
 void checkCap(size_t entries, const char* section) {
     if (entries > kSchemaSectionCap) {
-        throw RunFailure(RunOutcome::BeyondSchemaCaps,
-                         std::string("Per daug ") + section + ": " + std::to_string(entries) +
-                             ".\r\nViename i.SAF faile jų gali būti ne daugiau kaip 500 000. "
-                             "Failas nesukurtas.");
+        throw IsafFileError(IsafFileError::Reason::BeyondSchemaCaps,
+                            std::string("Per daug ") + section + ": " + std::to_string(entries) +
+                                ".\r\nViename i.SAF faile jų gali būti ne daugiau kaip 500 000. "
+                                "Failas nesukurtas.");
     }
 }
 
@@ -97,16 +96,15 @@ void checkSchemaCaps(size_t suppliers, size_t customers, size_t purchaseInvoices
     checkCap(salesInvoices, "išrašytų sąskaitų faktūrų");
 }
 
-std::string isafFileName(const RunInputs& inputs) {
+std::string isafFileName(const IsafFileInfo& info) {
     char month[32];
-    std::snprintf(month, sizeof month, "%04d%02d", inputs.period.from.year,
-                  inputs.period.from.month);
-    return "Kolvira_" + inputs.payerCode + "_" + month + "_" + inputs.workplaceName + ".xml";
+    std::snprintf(month, sizeof month, "%04d%02d", info.period.from.year, info.period.from.month);
+    return "Kolvira_" + info.payerCode + "_" + month + "_" + info.workplaceName + ".xml";
 }
 
 void assembleIsafDocument(IsafDocument& document, const InvoiceRowStore& store,
-                          const RunInputs& inputs, std::chrono::system_clock::time_point created) {
-    appendHeader(document, inputs, created);
+                          const IsafFileInfo& info, std::chrono::system_clock::time_point created) {
+    appendHeader(document, info, created);
 
     document.beginPhase(store.suppliers.size() + store.customers.size());
     document.line(kSection, "<MasterFiles>");
@@ -152,31 +150,27 @@ void assembleIsafDocument(IsafDocument& document, const InvoiceRowStore& store,
     document.line(kRoot, "</iSAFFile>");
 }
 
-std::string exportIsafFile(const InvoiceRowStore& store, const RunInputs& inputs, RunHost& host,
-                           const UtcClock& now) {
+std::string writeIsafFile(const InvoiceRowStore& store, const IsafFileInfo& info,
+                          const std::string& outputFolder, Progress& progress,
+                          const UtcClock& now) {
     checkSchemaCaps(store.suppliers.size(), store.customers.size(),
                     store.purchaseInvoices.size() + store.purchaseMultiRateInvoices.size(),
                     store.salesInvoices.size() + store.salesMultiRateInvoices.size());
 
-    const std::string folder = withSeparator(host.outputFolder());
+    const std::string folder = withSeparator(outputFolder);
     createFolderIfMissing(folder);
-    const std::string path = folder + isafFileName(inputs);
+    const std::string path = folder + isafFileName(info);
     // Streamed into a temporary file beside the old one as it is built: a month of a large
     // business is never held in memory whole.
     ReplacingFile file(path);
-    IsafDocument document(host, file);
-    assembleIsafDocument(document, store, inputs, now());
+    IsafDocument document(progress, file);
+    assembleIsafDocument(document, store, info, now());
     document.finish();
     const Status saved = file.commit();
     if (!saved.ok()) {
-        throw RunFailure(RunOutcome::OutputNotWritable,
-                         "Nepavyko išsaugoti i.SAF failo.\r\n" + saved.message());
+        throw IsafFileError(IsafFileError::Reason::NotWritable,
+                            "Nepavyko išsaugoti i.SAF failo.\r\n" + saved.message());
     }
     document.endProgress();
-    host.showSaved(path);
     return path;
-}
-
-std::string Export2XML(const InvoiceRowStore& store, const RunInputs& inputs, RunHost& host) {
-    return exportIsafFile(store, inputs, host, [] { return std::chrono::system_clock::now(); });
 }

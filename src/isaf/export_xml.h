@@ -5,32 +5,53 @@
 #include <functional>
 #include <string>
 
-#include "import/row_store.h"
-#include "import/run_host.h"
+#include <stdexcept>
+
+#include "base/date.h"
+#include "base/progress.h"
+#include "invoices/row_store.h"
 #include "isaf/isaf_document.h"
 
-// Builds the i.SAF 1.2 file from the filled row store, saves it into the output folder and
-// tells the user where it lies. Returns the saved file's path; throws RunFailure when the
-// store is beyond the schema's caps or the file cannot be saved (an earlier file of the same
-// name then stays whole), and std::runtime_error for a malformed row record.
-std::string Export2XML(const InvoiceRowStore& store, const RunInputs& inputs, RunHost& host);
+// What the header of an i.SAF file says besides the invoices.
+struct IsafFileInfo {
+    std::string payerCode;      // RegistrationNumber
+    std::string workplaceName;  // PartNumber; "1" when empty
+    Period period;              // SelectionStartDate, SelectionEndDate
+    std::string programVersion;
+};
 
-// The same with the clock that gives the file's creation time; tests fix it.
+// Why an i.SAF file was not written: more entries than the schema allows, or a folder or file
+// that cannot be written. The text is for the user.
+class IsafFileError : public std::runtime_error {
+  public:
+    enum class Reason { BeyondSchemaCaps, NotWritable };
+    IsafFileError(Reason reason, const std::string& message)
+        : std::runtime_error(message), reason_(reason) {}
+    Reason reason() const { return reason_; }
+
+  private:
+    Reason reason_;
+};
+
+// Builds the i.SAF 1.2 file from the filled row store and saves it into `folder`. Returns the
+// saved file's path; throws IsafFileError when the store is beyond the schema's caps or the
+// file cannot be saved (an earlier file of the same name then stays whole), and
+// std::runtime_error for a malformed row record. The clock gives the file's creation time.
 using UtcClock = std::function<std::chrono::system_clock::time_point()>;
-std::string exportIsafFile(const InvoiceRowStore& store, const RunInputs& inputs, RunHost& host,
-                           const UtcClock& now);
+std::string writeIsafFile(const InvoiceRowStore& store, const IsafFileInfo& info,
+                          const std::string& folder, Progress& progress, const UtcClock& now);
 
-// The whole document, header to "</iSAFFile>", with its progress reported to the host.
+// The whole document, header to "</iSAFFile>", with its progress reported.
 void assembleIsafDocument(IsafDocument& document, const InvoiceRowStore& store,
-                          const RunInputs& inputs, std::chrono::system_clock::time_point created);
+                          const IsafFileInfo& info, std::chrono::system_clock::time_point created);
 
 // "Kolvira_" + payer code + "_" + yyyyMM of the period start + "_" + workplace name + ".xml"
-std::string isafFileName(const RunInputs& inputs);
+std::string isafFileName(const IsafFileInfo& info);
 
 // The schema holds at most this many entries in each of Customers, Suppliers,
 // PurchaseInvoices and SalesInvoices.
 constexpr size_t kSchemaSectionCap = 500000;
 
-// Throws RunFailure (BeyondSchemaCaps) naming the first section beyond the cap.
+// Throws IsafFileError (BeyondSchemaCaps) naming the first section beyond the cap.
 void checkSchemaCaps(size_t suppliers, size_t customers, size_t purchaseInvoices,
                      size_t salesInvoices);

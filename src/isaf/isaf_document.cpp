@@ -5,9 +5,9 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "import/row_store.h"
+#include "base/atomic_file.h"
+#include "invoices/row_store.h"
 #include "isaf/xml_text.h"
-#include "shell/atomic_file.h"
 
 namespace {
 
@@ -18,10 +18,10 @@ constexpr size_t kWriteBytes = 1 << 20;
 
 }  // namespace
 
-IsafDocument::IsafDocument(RunHost& host) : host_(host), bytes_(kByteOrderMark) {}
+IsafDocument::IsafDocument(Progress& progress) : progress_(progress), bytes_(kByteOrderMark) {}
 
-IsafDocument::IsafDocument(RunHost& host, ReplacingFile& file)
-    : host_(host), file_(&file), bytes_(kByteOrderMark) {
+IsafDocument::IsafDocument(Progress& progress, ReplacingFile& file)
+    : progress_(progress), file_(&file), bytes_(kByteOrderMark) {
     bytes_.reserve(kWriteBytes + 4096);
 }
 
@@ -120,24 +120,24 @@ void IsafDocument::nillableAmountElement(Lead lead, std::string_view name,
 void IsafDocument::beginPhase(size_t total) {
     // The section caps keep every total far inside an int.
     phaseTotal_ = static_cast<int>(total);
-    host_.setProgress(0, phaseTotal_);
-    host_.setStatus("Iš viso: " + std::to_string(total));
+    progress_.setProgress(0, phaseTotal_);
+    progress_.setStatus("Iš viso: " + std::to_string(total));
 }
 
 void IsafDocument::stepRecord(size_t index) {
-    host_.stepProgress();
+    progress_.stepProgress();
     // One text for all records: no allocation per record.
     constexpr std::string_view kPrefix = "Eksportuojame ";
     char number[24];
     const auto written = std::to_chars(number, number + sizeof number, index + 1);
     status_.assign(kPrefix).append(number, written.ptr).append(" įrašą");
-    host_.setStatus(status_);
-    host_.keepResponsive();
+    progress_.setStatus(status_);
+    progress_.keepResponsive();
 }
 
 void IsafDocument::endProgress() {
-    host_.setStatus("");
-    host_.setProgress(0, phaseTotal_);
+    progress_.setStatus("");
+    progress_.setProgress(0, phaseTotal_);
 }
 
 std::vector<std::string> IsafDocument::lines() const {

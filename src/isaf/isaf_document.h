@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "import/run_host.h"
+#include "base/progress.h"
 
 class ReplacingFile;
 
@@ -23,9 +23,9 @@ struct Lead {
 class IsafDocument {
   public:
     // Kept in memory: bytes() and lines() give the whole document.
-    explicit IsafDocument(RunHost& host);
+    explicit IsafDocument(Progress& progress);
     // Streamed into `file`; finish() writes the rest.
-    IsafDocument(RunHost& host, ReplacingFile& file);
+    IsafDocument(Progress& progress, ReplacingFile& file);
 
     // A line of fixed markup.
     void line(Lead lead, std::string_view markup);
@@ -63,7 +63,7 @@ class IsafDocument {
     bool plainElement(Lead lead, std::string_view name, std::string_view value,
                       bool decimalPoint = false);
 
-    RunHost& host_;
+    Progress& progress_;
     ReplacingFile* file_ = nullptr;
     std::string bytes_;
     std::string status_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/row_store.h"
+#include "invoices/row_store.h"
 #include "isaf/isaf_document.h"
 
 // One Customer element per record of the customer list, in the list's order.

@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "import/row_store.h"
+#include "invoices/row_store.h"
 
 // What the i.SAF file holds, per side and tax code: the figures an accountant holds against the
 // VAT return before uploading the file.

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "shell/text_codec.h"
+#include "base/text_codec.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "shell/atomic_file.h"
-#include "shell/collation.h"
-#include "shell/text_codec.h"
+#include "base/atomic_file.h"
+#include "base/collation.h"
+#include "base/text_codec.h"
 
 std::vector<std::string> splitPayerLine(std::string_view line) {
     std::vector<std::string> fields;

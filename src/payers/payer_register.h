@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/status.h"
+#include "base/status.h"
 
 // The fields of one register line: name ; VAT code ; company code ; workplace name.
 // Each ";" ends a field, and a single empty field after a final ";" is dropped, so

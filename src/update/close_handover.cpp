@@ -1,8 +1,8 @@
 #include "update/close_handover.h"
 
-#include "shell/atomic_file.h"
-#include "update/U_srautas.h"
+#include "base/atomic_file.h"
 #include "update/update_record.h"
+#include "update/update_worker.h"
 
 bool FormCloseQuery(const std::string& statusText, MessageBoxes& boxes) {
     if (statusText.empty()) {

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "shell/app_paths.h"
-#include "shell/desktop_shell.h"
-#include "shell/message_boxes.h"
+#include "base/app_paths.h"
+#include "base/desktop_shell.h"
+#include "base/message_boxes.h"
 
 // The update business left when the window closes. Both look only at the status text (not
 // empty while a download runs) and the update record; neither talks to the worker.

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "shell/atomic_file.h"
+#include "base/atomic_file.h"
 #include "update/curl_setup.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "update/update_config.h"
 
-#include "shell/text_codec.h"
+#include "base/text_codec.h"
 
 #include <cstdlib>
 

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <limits>
 
-#include "shell/atomic_file.h"
-#include "shell/text_codec.h"
+#include "base/atomic_file.h"
+#include "base/text_codec.h"
 
 std::optional<UpdateRecord> readUpdateRecord(const std::string& path) {
     const FileContent file = readWholeFile(path);

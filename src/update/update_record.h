@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "shell/app_paths.h"
-#include "shell/status.h"
+#include "base/app_paths.h"
+#include "base/status.h"
 
 // The update record "load.log" beside the executable: what the last download brought. It is
 // written before the transfer starts, so the size line is what tells a complete installer

@@ -2,7 +2,7 @@
 // the register and "rinkmenos" live beside it), real workbooks, exit codes and messages.
 #include "e2e/cli_runner.h"
 
-#include "shell/profile_file.h"
+#include "base/profile_file.h"
 #include "support/schema_check.h"
 #include "support/temp_dir.h"
 #include "support/workbook_builder.h"

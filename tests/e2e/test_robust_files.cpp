@@ -23,9 +23,9 @@
 #include <thread>
 #include <vector>
 
+#include "base/profile_file.h"
 #include "e2e/cli_runner.h"
 #include "payers/payer_register.h"
-#include "shell/profile_file.h"
 #include "support/disk_full.h"
 #include "support/schema_check.h"
 #include "support/temp_dir.h"

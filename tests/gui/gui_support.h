@@ -6,9 +6,9 @@
 
 #include <functional>
 
+#include "gui/main_window.h"
+#include "gui/payer_dialog.h"
 #include "gui/scripted_boxes.h"
-#include "payers/F_naujas_xml.h"
-#include "shell/F_export_xml.h"
 #include "support/fake_run_host.h"
 
 // Runs `act` on the payer dialog as soon as it is shown modally.

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/file_dialog.h"
-#include "shell/message_boxes.h"
+#include "base/message_boxes.h"
+#include "gui/file_dialog.h"
 
 // The message boxes a GUI test expects, in order, each with its answer. A box that was not
 // expected, or that differs from the next expected one, is a failure; so is an expected box

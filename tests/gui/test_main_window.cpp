@@ -12,12 +12,12 @@
 
 #include <memory>
 
+#include "base/atomic_file.h"
 #include "gui/gui_support.h"
+#include "gui/main_window.h"
+#include "gui/payer_dialog.h"
 #include "gui/scripted_boxes.h"
-#include "isaf/saved_message.h"
-#include "payers/F_naujas_xml.h"
-#include "shell/F_export_xml.h"
-#include "shell/atomic_file.h"
+#include "run/saved_message.h"
 #include "support/fake_run_host.h"
 #include "support/fake_workbook.h"
 #include "support/schema_check.h"

@@ -12,9 +12,9 @@
 #include <memory>
 
 #include "gui/gui_support.h"
+#include "gui/main_window.h"
+#include "gui/payer_dialog.h"
 #include "gui/scripted_boxes.h"
-#include "payers/F_naujas_xml.h"
-#include "shell/F_export_xml.h"
 #include "support/disk_full.h"
 #include "support/fake_run_host.h"
 #include "support/temp_dir.h"

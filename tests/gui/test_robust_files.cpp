@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "gui/gui_support.h"
+#include "gui/main_window.h"
 #include "gui/scripted_boxes.h"
-#include "shell/F_export_xml.h"
 #include "support/fake_run_host.h"
 #include "support/temp_dir.h"
 

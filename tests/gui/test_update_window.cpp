@@ -7,13 +7,13 @@
 
 #include <memory>
 
+#include "base/atomic_file.h"
+#include "gui/main_window.h"
 #include "gui/scripted_boxes.h"
-#include "shell/F_export_xml.h"
-#include "shell/atomic_file.h"
+#include "gui/update_bridge.h"
 #include "support/fake_run_host.h"
 #include "support/local_servers.h"
 #include "support/temp_dir.h"
-#include "update/F_update_bridge.h"
 
 namespace {
 

@@ -3,8 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "import/run_host.h"
-#include "shell/desktop_shell.h"
+#include "base/desktop_shell.h"
+#include "base/progress.h"
+#include "run/generation_run.h"
+#include "run/run_front_end.h"
 
 // Records what the desktop was asked to open.
 class RecordingDesktop : public DesktopShell {
@@ -14,7 +16,7 @@ class RecordingDesktop : public DesktopShell {
 };
 
 // A front end for tests: fixed inputs, and a record of everything the run told it.
-class FakeRunHost : public RunHost {
+class FakeRunHost : public RunPrompts, public Progress {
   public:
     struct Message {
         MessageKind kind;
@@ -31,10 +33,17 @@ class FakeRunHost : public RunHost {
     int progressMaximum = 0;
     RecordingDesktop desktopShell;
 
-    RunInputs inputs() override { return in; }
-    void beginBusy() override { events.push_back("busy"); }
-    void endBusy() override { events.push_back("idle"); }
-    void markWorkplaceMissing() override { events.push_back("red"); }
+    // A generation run as a front end makes one: busy around it, on a snapshot of the inputs.
+    RunResult run(const ProfileFile& settings, const WorkbookOpener& open,
+                  const Exporter& exporter) {
+        events.push_back("busy");
+        RunInputs snapshot = in;
+        snapshot.outputFolder = output;
+        const RunResult result = runGeneration(snapshot, *this, *this, settings, open, exporter);
+        events.push_back("idle");
+        return result;
+    }
+
     void setStatus(const std::string& text) override { statuses.push_back(text); }
     void setProgress(int position, int maximum) override {
         progressSteps = position;
@@ -43,6 +52,8 @@ class FakeRunHost : public RunHost {
     void stepProgress() override { ++progressSteps; }
     void processEvents() override {}
     void keepResponsive() override {}
+
+    void markWorkplaceMissing() override { events.push_back("red"); }
     int showMessage(MessageKind kind, const std::string& text) override {
         messages.push_back({kind, text});
         return kind == MessageKind::Confirmation ? kAnswerYes : kAnswerOk;
@@ -54,5 +65,4 @@ class FakeRunHost : public RunHost {
     void editPayer() override { events.push_back("edit-payer"); }
     void newPayer() override { events.push_back("new-payer"); }
     DesktopShell& desktop() override { return desktopShell; }
-    std::string outputFolder() override { return output; }
 };

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "import/sheet_table.h"
-#include "shell/desktop_shell.h"
+#include "base/desktop_shell.h"
+#include "invoices/sheet_table.h"
 
 namespace {
 

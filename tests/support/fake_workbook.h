@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "import/workbook_connection.h"
+#include "workbook/workbook_connection.h"
 
 // An in-memory workbook for tests of the run and the readers: sheets of cell texts, as the
 // workbook connection would give them. It records what was asked of it.

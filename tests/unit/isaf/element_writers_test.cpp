@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "import/row_store.h"
+#include "invoices/row_store.h"
 #include "isaf/invoice_elements.h"
 #include "isaf/isaf_document.h"
 #include "isaf/master_files.h"

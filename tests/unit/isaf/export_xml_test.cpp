@@ -14,9 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "import/generation_run.h"
-#include "import/run_context.h"
-#include "shell/profile_file.h"
+#include "base/profile_file.h"
+#include "run/generation_run.h"
 #include "support/fake_run_host.h"
 #include "support/fake_workbook.h"
 #include "support/schema_check.h"
@@ -30,6 +29,18 @@ const system_clock::time_point kCreated =
     sys_days{year{2024} / 3 / 1} + hours{14} + minutes{5} + seconds{9};
 
 const UtcClock kFixedClock = [] { return kCreated; };
+
+IsafFileInfo fileInfo(const RunInputs& in) {
+    return {in.payerCode, in.workplaceName, in.period, in.programVersion};
+}
+
+// Writes the file into the host's output folder and tells the host, as a run does.
+std::string saveIsafFile(const InvoiceRowStore& store, const RunInputs& inputs, FakeRunHost& host,
+                         const UtcClock& clock) {
+    const std::string path = writeIsafFile(store, fileInfo(inputs), host.output, host, clock);
+    host.showSaved(path);
+    return path;
+}
 
 RunInputs runInputs(const std::string& workplace) {
     RunInputs in;
@@ -129,7 +140,7 @@ void expectGolden(const InvoiceRowStore& store, const RunInputs& inputs,
     TempDir dir;
     FakeRunHost host;
     host.output = dir.path() + "rinkmenos";
-    const std::string path = exportIsafFile(store, inputs, host, kFixedClock);
+    const std::string path = saveIsafFile(store, inputs, host, kFixedClock);
     EXPECT_EQ(path, dir.path() + "rinkmenos/" + fileName);
     EXPECT_EQ(host.savedPath, path);
     expectValidIsafFile(path);
@@ -152,25 +163,25 @@ std::vector<std::string> folderEntries(const std::string& folder) {
 
 }  // namespace
 
-TEST(Export2XML, PurchaseOnlyGolden) {
+TEST(IsafFileWriter, PurchaseOnlyGolden) {
     expectGolden(purchaseStore(), runInputs("SANDELIS1"), "Kolvira_123456789_202401_SANDELIS1.xml",
                  "purchase_only.xml");
 }
 
-TEST(Export2XML, SalesOnlyWithoutWorkplaceGolden) {
+TEST(IsafFileWriter, SalesOnlyWithoutWorkplaceGolden) {
     // Outside a run the workplace may be empty: PartNumber 1, the file name keeps the gap.
     expectGolden(salesStore(), runInputs(""), "Kolvira_123456789_202401_.xml",
                  "sales_only_no_workplace.xml");
 }
 
-TEST(Export2XML, EscapingBothSidesGolden) {
+TEST(IsafFileWriter, EscapingBothSidesGolden) {
     RunInputs inputs = runInputs("KAUNO_DEP");
     inputs.programVersion = "3.1.4-rc.2+build.20240301.1234";  // beyond the schema's 24
     expectGolden(escapingStore(), inputs, "Kolvira_123456789_202401_KAUNO_DEP.xml",
                  "both_sides_escaping.xml");
 }
 
-TEST(Export2XML, HeaderTakesUtcTimeAndCleansOutsideValues) {
+TEST(IsafFileWriter, HeaderTakesUtcTimeAndCleansOutsideValues) {
     // Local time 14 hours ahead of UTC: a writer using local time would show 04:05:09 next day.
     const char* oldZone = std::getenv("TZ");
     const std::string savedZone = oldZone == nullptr ? "" : oldZone;
@@ -182,7 +193,7 @@ TEST(Export2XML, HeaderTakesUtcTimeAndCleansOutsideValues) {
     inputs.programVersion = "2&3\x02<4>";
     FakeRunHost host;
     IsafDocument document(host);
-    assembleIsafDocument(document, salesStore(), inputs, kCreated);
+    assembleIsafDocument(document, salesStore(), fileInfo(inputs), kCreated);
 
     if (oldZone == nullptr) {
         unsetenv("TZ");
@@ -200,12 +211,12 @@ TEST(Export2XML, HeaderTakesUtcTimeAndCleansOutsideValues) {
     EXPECT_EQ(lines[15], "        <SelectionEndDate>2024-02-14</SelectionEndDate>");
 }
 
-TEST(Export2XML, ProgressCustomersFirstThenInvoicesAndSavedMessage) {
+TEST(IsafFileWriter, ProgressCustomersFirstThenInvoicesAndSavedMessage) {
     TempDir dir;
     FakeRunHost host;
     host.output = dir.path() + "rinkmenos/";  // with the separator this time
     const std::string path =
-        exportIsafFile(escapingStore(), runInputs("KAUNO_DEP"), host, kFixedClock);
+        saveIsafFile(escapingStore(), runInputs("KAUNO_DEP"), host, kFixedClock);
     expectValidIsafFile(path);
     EXPECT_EQ(host.statuses, (std::vector<std::string>{
                                  "Iš viso: 3", "Eksportuojame 1 įrašą", "Eksportuojame 1 įrašą",
@@ -220,12 +231,12 @@ TEST(Export2XML, ProgressCustomersFirstThenInvoicesAndSavedMessage) {
     EXPECT_EQ(content.substr(content.size() - 13), "</iSAFFile>\r\n");
 }
 
-TEST(Export2XML, ReplacesAnEarlierFileAndLeavesNothingElse) {
+TEST(IsafFileWriter, ReplacesAnEarlierFileAndLeavesNothingElse) {
     TempDir dir;
     FakeRunHost host;
     host.output = dir.path() + "rinkmenos";
-    const std::string first = exportIsafFile(salesStore(), runInputs("A1"), host, kFixedClock);
-    const std::string second = exportIsafFile(purchaseStore(), runInputs("A1"), host, kFixedClock);
+    const std::string first = saveIsafFile(salesStore(), runInputs("A1"), host, kFixedClock);
+    const std::string second = saveIsafFile(purchaseStore(), runInputs("A1"), host, kFixedClock);
     EXPECT_EQ(first, second);
     expectValidIsafFile(second);
     EXPECT_NE(readFile(second).find("<PurchaseInvoices>"), std::string::npos);
@@ -234,7 +245,7 @@ TEST(Export2XML, ReplacesAnEarlierFileAndLeavesNothingElse) {
               std::vector<std::string>{"Kolvira_123456789_202401_A1.xml"});
 }
 
-TEST(Export2XML, SchemaCapsStopTheRunBeforeAnythingIsWritten) {
+TEST(IsafFileWriter, SchemaCapsStopTheRunBeforeAnythingIsWritten) {
     EXPECT_NO_THROW(checkSchemaCaps(500000, 500000, 500000, 500000));
     const std::vector<std::pair<std::vector<size_t>, std::string>> beyond{
         {{500001, 0, 0, 0}, "tiekėjų"},
@@ -246,8 +257,8 @@ TEST(Export2XML, SchemaCapsStopTheRunBeforeAnythingIsWritten) {
         try {
             checkSchemaCaps(sizes[0], sizes[1], sizes[2], sizes[3]);
             ADD_FAILURE() << section << " beyond the cap passed";
-        } catch (const RunFailure& failure) {
-            EXPECT_EQ(failure.outcome(), RunOutcome::BeyondSchemaCaps);
+        } catch (const IsafFileError& failure) {
+            EXPECT_EQ(failure.reason(), IsafFileError::Reason::BeyondSchemaCaps);
             const std::string text = failure.what();
             EXPECT_NE(text.find(section), std::string::npos) << text;
             EXPECT_NE(text.find("500 000"), std::string::npos) << text;
@@ -261,22 +272,22 @@ TEST(Export2XML, SchemaCapsStopTheRunBeforeAnythingIsWritten) {
     InvoiceRowStore store = salesStore();
     store.salesInvoices.resize(250000, store.salesInvoices.front());
     store.salesMultiRateInvoices.resize(250001, store.salesMultiRateInvoices.front());
-    EXPECT_THROW(exportIsafFile(store, runInputs("A1"), host, kFixedClock), RunFailure);
+    EXPECT_THROW(saveIsafFile(store, runInputs("A1"), host, kFixedClock), IsafFileError);
     EXPECT_FALSE(std::filesystem::exists(host.output));
     EXPECT_TRUE(host.statuses.empty());
     EXPECT_TRUE(host.events.empty());
 }
 
-TEST(Export2XML, FolderThatCannotBeMadeIsTheRunsFailure) {
+TEST(IsafFileWriter, FolderThatCannotBeMadeIsTheRunsFailure) {
     TempDir dir;
     FakeRunHost host;
     host.output = dir.path() + "rinkmenos";
     writeFile(host.output, "a file where the folder should be");
     try {
-        exportIsafFile(salesStore(), runInputs("A1"), host, kFixedClock);
+        saveIsafFile(salesStore(), runInputs("A1"), host, kFixedClock);
         ADD_FAILURE() << "saved into a file";
-    } catch (const RunFailure& failure) {
-        EXPECT_EQ(failure.outcome(), RunOutcome::OutputNotWritable);
+    } catch (const IsafFileError& failure) {
+        EXPECT_EQ(failure.reason(), IsafFileError::Reason::NotWritable);
         EXPECT_NE(std::string(failure.what()).find(host.output), std::string::npos);
     }
     EXPECT_TRUE(host.events.empty());
@@ -306,7 +317,7 @@ class FileSizeLimit {
     sighandler_t oldHandler_ = nullptr;
 };
 
-TEST(Export2XML, FailedWriteLeavesTheEarlierFileWholeAndTheRunSaysSo) {
+TEST(IsafFileWriter, FailedWriteLeavesTheEarlierFileWholeAndTheRunSaysSo) {
     TempDir dir;
     FakeRunHost host;
     host.in = runInputs("A1");
@@ -326,7 +337,7 @@ TEST(Export2XML, FailedWriteLeavesTheEarlierFileWholeAndTheRunSaysSo) {
     RunResult result;
     {
         const FileSizeLimit limit;
-        result = runGeneration(host, settings, book.opener(), Export2XML);
+        result = host.run(settings, book.opener(), exportIsafFile);
     }
     EXPECT_EQ(result.outcome, RunOutcome::OutputNotWritable);
     ASSERT_EQ(host.messages.size(), 1u);
@@ -341,7 +352,7 @@ TEST(Export2XML, FailedWriteLeavesTheEarlierFileWholeAndTheRunSaysSo) {
 
     // Without the limit the same run saves the file over the earlier one.
     host.messages.clear();
-    result = runGeneration(host, settings, book.opener(), Export2XML);
+    result = host.run(settings, book.opener(), exportIsafFile);
     EXPECT_EQ(result.outcome, RunOutcome::Saved);
     EXPECT_EQ(result.savedPath, target);
     EXPECT_TRUE(host.messages.empty());
@@ -364,7 +375,7 @@ TEST(SchemaCheck, RejectsAFileTheSchemaForbids) {
     EXPECT_NE(check.output.find("TaxCode"), std::string::npos) << check.output;
 }
 
-TEST(Export2XML, ReadOnlyOutputFolderLeavesTheEarlierFileWhole) {
+TEST(IsafFileWriter, ReadOnlyOutputFolderLeavesTheEarlierFileWhole) {
     if (geteuid() == 0) {
         GTEST_SKIP() << "permissions do not bind root; the size-limit test covers the failure";
     }
@@ -375,7 +386,7 @@ TEST(Export2XML, ReadOnlyOutputFolderLeavesTheEarlierFileWhole) {
     const std::string target = host.output + "/Kolvira_123456789_202401_A1.xml";
     writeFile(target, "earlier file");
     chmod(host.output.c_str(), 0555);
-    EXPECT_THROW(exportIsafFile(purchaseStore(), runInputs("A1"), host, kFixedClock), RunFailure);
+    EXPECT_THROW(saveIsafFile(purchaseStore(), runInputs("A1"), host, kFixedClock), IsafFileError);
     chmod(host.output.c_str(), 0755);
     EXPECT_EQ(readFile(target), "earlier file");
     EXPECT_TRUE(host.events.empty());

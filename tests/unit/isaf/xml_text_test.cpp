@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "isaf/saved_message.h"
+#include "run/saved_message.h"
 
 TEST(XmlText, EscapesMarkupOnceAndKeepsEverythingElse) {
     EXPECT_EQ(xmlText("A & B"), "A &amp; B");

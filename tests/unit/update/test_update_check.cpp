@@ -2,12 +2,12 @@
 // server with a certificate of its own, then the worker on its thread.
 #include <gtest/gtest.h>
 
-#include "shell/atomic_file.h"
+#include "base/atomic_file.h"
 #include "support/local_servers.h"
 #include "support/temp_dir.h"
 #include "unit/update/update_fakes.h"
-#include "update/U_srautas.h"
 #include "update/https_get.h"
+#include "update/update_worker.h"
 
 class UpdateCheckTest : public ::testing::Test {
   protected:

@@ -6,12 +6,12 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "shell/atomic_file.h"
+#include "base/atomic_file.h"
 #include "support/temp_dir.h"
-#include "update/U_srautas.h"
 #include "update/https_get.h"
 #include "update/update_config.h"
 #include "update/update_record.h"
+#include "update/update_worker.h"
 
 TEST(UpdateRecord, IsThreeWindows1257LinesEndedByCrLf) {
     TempDir dir;

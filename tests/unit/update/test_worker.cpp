@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <memory>
 
-#include "shell/atomic_file.h"
+#include "base/atomic_file.h"
 #include "support/local_servers.h"
 #include "support/temp_dir.h"
 #include "unit/update/update_fakes.h"
-#include "update/U_srautas.h"
+#include "update/update_worker.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/message_boxes.h"
-#include "update/U_srautas.h"
+#include "base/message_boxes.h"
+#include "update/update_worker.h"
 
 // Stands in for the window: answers questions from a queue (No when it runs dry) and notes
 // every call as a line, "question: ...", "warning: ...", "message: ...", "status: ...",

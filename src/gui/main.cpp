@@ -1,0 +1,26 @@
+// Kolvira: the desktop program.
+#include <QApplication>
+
+#include "gui/main_window.h"
+#include "gui/qt_seams.h"
+#include "gui/update_bridge.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QtMessageBoxes boxes;
+    QtFileDialog files;
+    QtDesktopShell desktop;
+    WindowServices services;
+    services.boxes = &boxes;
+    services.files = &files;
+    services.desktop = &desktop;
+    const AppPaths paths = AppPaths::ofExecutable();
+    services.startUpdateCheck = [&paths](UpdateBridge& bridge, const std::string& version) {
+        bridge.start(UpdateConfig::fromEnvironment(), paths, version);
+    };
+    Tfrm_export_xml window(paths, services);
+    boxes.setParent(&window);
+    files.setParent(&window);
+    window.show();
+    return application.exec();
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/date.h"
+#include "base/regional_settings.h"
+
+// The conversions that turn cell texts into the texts the invoice row store holds: date text,
+// amount text, cleaned names and codes. Pure functions; none of them reports an error, the
+// sheet readers judge the results.
+
+// Any date text that cannot be read becomes this day.
+inline constexpr Date kFallbackDate{1905, 2, 16};
+// A filled row dated before this day has a bad date; the fallback date lies before it.
+inline constexpr Date kDateLimit{1980, 1, 1};
+// The days an i.SAF file can hold as invoice and registration dates.
+inline constexpr Date kFirstFileDate{2016, 7, 1};
+inline constexpr Date kLastFileDate{2100, 1, 1};
+
+// Reads a date by a pattern of "dd", "mm" and "yyyy" pieces ("yyyy-mm-dd" or "dd-mm-yyyy").
+// Only the pieces are looked at, so 2023.01.15 and 2023/01/15 read like 2023-01-15, and a
+// time of day after the last piece is ignored.
+std::optional<Date> DateFromPattern(std::string_view pattern, std::string_view text);
+
+// Reads a date in the regional short date form: its field order, a four-digit year, a one- or
+// two-digit day and month between the regional date separators, optionally followed by one
+// blank and a time of day (H:mm or H:mm:ss). The text is trimmed first.
+std::optional<Date> readRegionalDate(std::string_view text, const RegionalSettings& regional);
+
+// The date of a date cell (text as read, not trimmed): by pattern first, then regionally;
+// nothing when neither reads it.
+std::optional<Date> readCellDate(std::string_view cellText, const RegionalSettings& regional);
+
+// The date text of a date cell; the fallback date when it cannot be read.
+std::string cellDateText(std::string_view cellText, const RegionalSettings& regional);
+
+// The trimmed text read as a decimal number under the regional settings: optional sign,
+// digits with at most one decimal separator, optional exponent. Nothing when it is not a
+// number (empty text and digit grouping included).
+std::optional<double> readAmount(std::string_view text, const RegionalSettings& regional);
+
+// Rounds half away from zero to `ADigit` decimals. The rounding works on the shortest decimal
+// form that reads back to `AValue` (the number the user typed), so binary noise cannot move a
+// cent: 2.675 gives 2.68 and 12.3449 gives 12.34.
+double MyRoundTo(double AValue, int ADigit);
+
+// Amount text: two decimals, no grouping, the regional decimal separator; a value that
+// rounds to zero carries no minus sign.
+std::string amountText(double amount, const RegionalSettings& regional);
+
+// The amount text of an amount cell: read, rounded to cents; zero when unreadable.
+std::string cellAmountText(std::string_view cellText, const RegionalSettings& regional);
+
+// An amount cell read and rounded to cents, as text and value: exactly amountText and
+// MyRoundTo of readAmount, taking the plain decimals nearly every cell holds without the
+// trips through doubles. Nothing when the text is not a number.
+struct RoundedAmount {
+    std::string text;
+    double value = 0;
+};
+std::optional<RoundedAmount> readRoundedAmount(std::string_view cellText,
+                                               const RegionalSettings& regional);
+
+// Without leading and trailing characters whose code is 32 or less.
+std::string trimmed(std::string_view text);
+
+// ASCII letters upper-cased; every other character, Lithuanian letters included, unchanged.
+std::string upperCased(std::string_view text);
+
+// Removes the characters XML 1.0 forbids (controls other than tab, LF and CR; U+FFFE, U+FFFF)
+// and turns CR and LF into a blank, so a stored field can neither break the file nor shift
+// the fields of its record.
+std::string singleLineXmlText(std::string_view text);
+
+// Counterpart name: without "|", on one line, trimmed. Not escaped: the i.SAF writer
+// escapes every value once.
+std::string cleanName(std::string_view cellText);
+
+// Invoice number: without "|", on one line, trimmed; letter case kept.
+std::string cleanInvoiceNumber(std::string_view cellText);
+
+// Invoice type, VAT code, company code, country code, tax code: on one line, trimmed,
+// upper-cased.
+std::string cleanCode(std::string_view cellText);
+
+// A positive whole number n becomes "PVM" + n ("01" gives "PVM1"); any other text stays.
+std::string normaliseTaxCode(std::string_view code);
+
+// "PVM" followed by one to three digits, as the i.SAF file requires.
+bool isValidTaxCode(std::string_view code);
+
+// The country code from the country cell and the VAT code (both cleaned): the cell when
+// filled, else the VAT code's prefix unless the VAT code is a number, "NE..." or "ND...".
+std::string deriveCountry(std::string_view country, std::string_view vatCode);
+
+// The counterpart ID before any automatic number: the company code, else the VAT code
+// without its country prefix, else "0".
+std::string counterpartIdCandidate(std::string_view companyCode, std::string_view vatCode);
+
+// "ND" in place of an empty text.
+std::string orPlaceholder(std::string_view text);
+
+// The text read as a whole number (optional sign, decimal digits) that fits the type.
+std::optional<std::int64_t> wholeNumber64(std::string_view text);
+std::optional<std::int32_t> wholeNumber32(std::string_view text);
+
+// The number of characters (code points) of UTF-8 text.
+std::size_t characterCount(std::string_view text);

@@ -1,0 +1,128 @@
+#include "run/generation_run.h"
+
+#include <algorithm>
+
+#include "base/desktop_shell.h"
+#include "invoices/sheet_readers.h"
+#include "isaf/export_xml.h"
+#include "run/counterpart_counter.h"
+
+namespace {
+
+bool allOf(const std::string& text, bool (*accept)(char)) {
+    return std::all_of(text.begin(), text.end(), accept);
+}
+
+}  // namespace
+
+// The i.SAF header takes the workplace name as PartNumber, [A-Z0-9_]{1,20}.
+bool isValidWorkplaceName(const std::string& name) {
+    return !name.empty() && name.size() <= 20 && allOf(name, [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    });
+}
+
+// The header's RegistrationNumber is an unsigned number of at most 11 digits.
+bool isValidPayerCode(const std::string& code) {
+    return !code.empty() && code.size() <= 11 &&
+           allOf(code, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The bounds the i.SAF schema sets for the selection dates.
+bool isValidPeriod(const Period& period) {
+    return !(period.to < period.from) && !(period.from < Date{2016, 7, 1}) &&
+           !(period.to < Date{2016, 9, 1}) && !(Date{2100, 1, 1} < period.to);
+}
+
+std::string exportIsafFile(const InvoiceRowStore& store, const RunInputs& inputs,
+                           Progress& progress) {
+    const IsafFileInfo info{inputs.payerCode, inputs.workplaceName, inputs.period,
+                            inputs.programVersion};
+    return writeIsafFile(store, info, inputs.outputFolder, progress,
+                         [] { return std::chrono::system_clock::now(); });
+}
+
+RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& progress,
+                        const ProfileFile& settings, const WorkbookOpener& open,
+                        const Exporter& exporter) {
+    if (!isValidWorkplaceName(inputs.workplaceName)) {
+        prompts.showMessage(MessageKind::Error, "Įveskite savo darbo vietos pavadinimą.");
+        prompts.markWorkplaceMissing();
+        return {RunOutcome::MissingWorkplace, {}};
+    }
+    if (!isValidPayerCode(inputs.payerCode)) {
+        prompts.showMessage(MessageKind::Error, "Įveskite savo įmonės (asmens) kodą.");
+        if (inputs.payerCount > 0) {
+            prompts.editPayer();
+        } else {
+            prompts.newPayer();
+        }
+        return {RunOutcome::MissingPayer, {}};
+    }
+    if (inputs.workbookPath.empty()) {
+        prompts.showMessage(MessageKind::Error, "Dokumentas nepasirinktas");
+        return {RunOutcome::MissingWorkbook, {}};
+    }
+    if (!isValidPeriod(inputs.period)) {
+        prompts.showMessage(MessageKind::Error, "Neteisingas laikotarpis.");
+        return {RunOutcome::BadPeriod, {}};
+    }
+
+    CounterpartCounter counter(settings);
+    try {
+        progress.setStatus("Atidarome failą");
+        const auto workbook = open(inputs.workbookPath, inputs.regional);
+        progress.setStatus("Patikrinimas");
+        progress.processEvents();
+
+        InvoiceRowStore store;
+        ErrorList errors;
+        SheetReading reading{*workbook, inputs.period, inputs.regional, progress,
+                             store,     errors,        counter};
+        for (int sheet = 1; sheet <= 6; ++sheet) {
+            readPurchaseSheet(reading, sheet);
+        }
+        for (int sheet = 7; sheet <= 12; ++sheet) {
+            readSalesSheet(reading, sheet);
+        }
+
+        RunResult result{RunOutcome::BadlyFilledCells, {}};
+        if (!errors.hasEntries()) {
+            if (!store.empty()) {
+                result = {RunOutcome::Saved, exporter(store, inputs, progress)};
+                prompts.showSaved(result.savedPath);
+            } else {
+                prompts.showMessage(MessageKind::Information,
+                                    "\"" + inputs.workbookFileName + "\" faile įrašų nerasta.");
+                result = {RunOutcome::NoRows, {}};
+            }
+        }
+        store = InvoiceRowStore{};
+        if (errors.hasEntries()) {
+            // The workbook is shown first, so the user sees it behind the list.
+            workbook->present(prompts.desktop());
+            prompts.showMessage(MessageKind::Error, errors.text());
+        } else {
+            workbook->quit();
+        }
+        return result;
+    } catch (const IsafFileError& failure) {
+        prompts.showMessage(MessageKind::Error, failure.what());
+        return {failure.reason() == IsafFileError::Reason::BeyondSchemaCaps
+                    ? RunOutcome::BeyondSchemaCaps
+                    : RunOutcome::OutputNotWritable,
+                {}};
+    } catch (const RunFailure& failure) {
+        prompts.showMessage(MessageKind::Error, failure.what());
+        return {failure.outcome(), {}};
+    } catch (...) {
+        prompts.showMessage(MessageKind::Error,
+                            "Blogai užpildytas failas " + inputs.workbookFileName);
+        return {RunOutcome::UnreadableWorkbook, {}};
+    }
+}
+
+RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& progress,
+                        const ProfileFile& settings) {
+    return runGeneration(inputs, prompts, progress, settings, openWorkbook, exportIsafFile);
+}

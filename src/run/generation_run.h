@@ -1,0 +1,67 @@
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "base/profile_file.h"
+#include "base/progress.h"
+#include "invoices/row_store.h"
+#include "run/run_front_end.h"
+#include "workbook/workbook_connection.h"
+
+// How a generation run ended; the command line turns it into its exit code.
+enum class RunOutcome {
+    MissingWorkplace,
+    MissingPayer,
+    MissingWorkbook,
+    BadPeriod,
+    UnreadableWorkbook,
+    SettingsNotWritable,
+    OutputNotWritable,
+    BeyondSchemaCaps,
+    BadlyFilledCells,
+    NoRows,
+    Saved,
+};
+
+struct RunResult {
+    RunOutcome outcome = RunOutcome::NoRows;
+    std::string savedPath;  // when saved
+};
+
+// A failure inside a run that is not the workbook's fault (a settings file that cannot be
+// written): the run shows its text as it stands, rather than blaming the workbook.
+class RunFailure : public std::runtime_error {
+  public:
+    RunFailure(RunOutcome outcome, const std::string& message)
+        : std::runtime_error(message), outcome_(outcome) {}
+    RunOutcome outcome() const { return outcome_; }
+
+  private:
+    RunOutcome outcome_;
+};
+
+// Builds and saves the i.SAF file from a filled row store; returns the saved file's path.
+using Exporter = std::function<std::string(const InvoiceRowStore&, const RunInputs&, Progress&)>;
+
+// The real i.SAF writer, saving into the inputs' output folder.
+std::string exportIsafFile(const InvoiceRowStore& store, const RunInputs& inputs,
+                           Progress& progress);
+
+// One generation run, from the press of the generate button until the front end is ready
+// again: the checks of the inputs, the twelve sheets read into a fresh row store, then the
+// error list, the message that the workbook holds no rows, or the i.SAF file. The front end
+// shows itself busy around the call.
+RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& progress,
+                        const ProfileFile& settings, const WorkbookOpener& open,
+                        const Exporter& exporter);
+
+// The same with the real workbook connection and the real i.SAF writer.
+RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& progress,
+                        const ProfileFile& settings);
+
+// The checks of the run's inputs, shared with the front ends that want to test them early.
+bool isValidWorkplaceName(const std::string& name);
+bool isValidPayerCode(const std::string& code);
+bool isValidPeriod(const Period& period);

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <zip.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "workbook/cell_text.h"
+#include "workbook/workbook_connection.h"
+#include "workbook/xlsx_sheet_reader.h"
+
+// An .xlsx workbook (Office Open XML, transitional or strict) read straight from its zip
+// package: the workbook part, its relationships, shared strings and cell formats at open, and
+// each worksheet streamed when it is selected.
+class XlsxWorkbook : public WorkbookConnection {
+  public:
+    XlsxWorkbook(std::string path, const RegionalSettings& regional);
+    ~XlsxWorkbook() override;
+
+    void selectSheet(std::string_view name) override;
+    std::string cellText(int row, int column) override;
+    std::string_view cellView(int row, int column) override;
+    void present(DesktopShell& desktop) override;
+    void quit() override;
+
+  private:
+    struct Sheet {
+        std::string name;
+        std::string part;
+    };
+
+    void readWorkbook(const std::string& workbookPart);
+    void readStyles(const std::string& part);
+    void readSharedStrings(const std::string& part);
+    std::string_view sharedString(const XlsxCell& cell) const;
+    // The cell's text: a view of the shared strings, or of `made` when it had to be made.
+    std::string_view cellValue(int row, int column, std::string& made);
+    std::string cellName(int row, int column) const;
+
+    std::string path_;
+    RegionalSettings regional_;
+    zip_t* archive_ = nullptr;
+    std::vector<Sheet> sheets_;
+    DateSystem dateSystem_ = DateSystem::from1900;
+    std::vector<bool> dateStyles_;
+    // All shared strings back to back; sharedEnds_[i] is where string i ends.
+    std::string sharedText_;
+    std::vector<std::uint32_t> sharedEnds_;
+    std::unique_ptr<XlsxSheetReader> sheet_;
+    std::string sheetName_;
+    std::string viewed_;  // the text cellView made last
+};
