@@ -1,7 +1,6 @@
 #include "run/saved_message.h"
 
 #include <cstddef>
-#include <optional>
 
 namespace {
 
@@ -27,7 +26,8 @@ std::string wrapAt45Columns(const std::string& text) {
     std::string result;
     size_t lineStart = 0;
     size_t lineCharacters = 0;  // characters, not bytes: paths hold Lithuanian letters
-    std::optional<size_t> breakAfter;
+    constexpr size_t kNoBreak = std::string::npos;
+    size_t breakAfter = kNoBreak;  // the last place the line may break after
     char quote = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -45,8 +45,8 @@ std::string wrapAt45Columns(const std::string& text) {
                 quote = c;
             }
         }
-        if (quote == 0 && lineCharacters >= kColumns && breakAfter) {
-            const size_t next = *breakAfter + 1;
+        if (quote == 0 && lineCharacters >= kColumns && breakAfter != kNoBreak) {
+            const size_t next = breakAfter + 1;
             result.append(text, lineStart, next - lineStart);
             if (next < text.size()) {
                 result += "\r\n";
@@ -57,7 +57,7 @@ std::string wrapAt45Columns(const std::string& text) {
                 lineCharacters += startsCharacter(text[j]) ? 1 : 0;
             }
             lineStart = next;
-            breakAfter.reset();
+            breakAfter = kNoBreak;
         }
     }
     result.append(text, lineStart);
