@@ -80,51 +80,77 @@ std::size_t CompoundBytes::directoryEntry(std::size_t stream) const {
     return 512 * (std::size_t{directorySector} + 1) + 128 * (stream + 1);
 }
 
-CompoundBytes compoundFile(const std::vector<std::pair<std::string, std::string>>& streams) {
+CompoundBytes compoundFile(const std::vector<std::pair<std::string, std::string>>& streams,
+                           bool miniStream) {
     constexpr std::uint32_t kSector = 512;
+    constexpr std::uint32_t kMini = 64;
     constexpr std::uint32_t kEnd = 0xFFFFFFFE;
-    std::vector<std::string> contents;
-    std::uint32_t dataSectors = 0;
+    const auto sectorsOf = [](std::size_t bytes, std::uint32_t size) {
+        return static_cast<std::uint32_t>((bytes + size - 1) / size);
+    };
+    // Small streams into the mini stream, chained in the mini FAT; the rest padded to the cutoff.
+    std::string mini;
+    std::vector<std::uint32_t> miniFat;
+    std::vector<std::string> big;
+    std::vector<std::uint32_t> sizes;
+    std::vector<bool> inMini;
     for (const auto& [name, content] : streams) {
-        std::string padded = content;
-        if (padded.size() < 4096) {
-            padded.resize(4096, '\0');
+        inMini.push_back(miniStream && content.size() < 4096);
+        if (inMini.back()) {
+            const std::uint32_t first = sectorsOf(mini.size(), kMini);
+            const std::uint32_t count = sectorsOf(content.size(), kMini);
+            for (std::uint32_t i = 0; i < count; ++i) {
+                miniFat.push_back(i + 1 < count ? first + i + 1 : kEnd);
+            }
+            mini += content;
+            mini.resize(std::size_t{sectorsOf(mini.size(), kMini)} * kMini, '\0');
+            sizes.push_back(static_cast<std::uint32_t>(content.size()));
+            continue;
         }
-        padded.resize((padded.size() + kSector - 1) / kSector * kSector, '\0');
-        dataSectors += static_cast<std::uint32_t>(padded.size() / kSector);
-        contents.push_back(std::move(padded));
+        std::string padded = content;
+        padded.resize(std::max<std::size_t>(padded.size(), 4096), '\0');
+        sizes.push_back(static_cast<std::uint32_t>(padded.size()));
+        padded.resize(std::size_t{sectorsOf(padded.size(), kSector)} * kSector, '\0');
+        big.push_back(std::move(padded));
     }
-    const auto directorySectors = static_cast<std::uint32_t>((streams.size() + 1 + 3) / 4);
+    std::string miniFatBytes;
+    for (const std::uint32_t entry : miniFat) {
+        miniFatBytes += u32(entry);
+    }
+    // Regular sectors: the FAT, the directory, the mini FAT, the mini stream, the big streams.
+    std::vector<std::string> blobs = {std::string((streams.size() + 4) / 4 * kSector, '\0'),
+                                      miniFatBytes, mini};
+    for (auto& content : big) {
+        blobs.push_back(std::move(content));
+    }
+    std::uint32_t dataSectors = 0;
+    for (auto& blob : blobs) {
+        blob.resize(std::size_t{sectorsOf(blob.size(), kSector)} * kSector, '\0');
+        dataSectors += sectorsOf(blob.size(), kSector);
+    }
     std::uint32_t fatSectors = 1;
-    while (fatSectors * (kSector / 4) < fatSectors + directorySectors + dataSectors) {
+    while (fatSectors * (kSector / 4) < fatSectors + dataSectors) {
         ++fatSectors;
     }
-
-    CompoundBytes result;
-    result.directorySector = fatSectors;
     std::vector<std::uint32_t> fat(fatSectors * (kSector / 4), 0xFFFFFFFF);
-    for (std::uint32_t i = 0; i < fatSectors; ++i) {
-        fat[i] = 0xFFFFFFFD;
-    }
+    std::fill(fat.begin(), fat.begin() + fatSectors, 0xFFFFFFFD);
+    std::vector<std::uint32_t> firsts;
     std::uint32_t next = fatSectors;
-    const auto chain = [&](std::uint32_t count) {
-        const std::uint32_t first = next;
+    for (const auto& blob : blobs) {
+        const std::uint32_t count = sectorsOf(blob.size(), kSector);
+        firsts.push_back(count == 0 ? kEnd : next);
         for (std::uint32_t i = 0; i < count; ++i, ++next) {
             fat[next] = i + 1 < count ? next + 1 : kEnd;
         }
-        return first;
-    };
-    chain(directorySectors);
-    std::string data;
-    for (const auto& content : contents) {
-        result.firstSectors.push_back(chain(static_cast<std::uint32_t>(content.size() / kSector)));
-        data += content;
     }
 
+    CompoundBytes result;
+    result.directorySector = firsts[0];
+    result.miniFatSector = firsts[1];
     std::string header = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + std::string(16, '\0') + u16(0x3E) +
                          u16(3) + u16(0xFFFE) + u16(9) + u16(6) + std::string(10, '\0') +
-                         u32(fatSectors) + u32(fatSectors) + u32(0) + u32(4096) + u32(kEnd) +
-                         u32(0) + u32(kEnd) + u32(0);
+                         u32(fatSectors) + u32(firsts[0]) + u32(0) + u32(4096) + u32(firsts[1]) +
+                         u32(sectorsOf(miniFatBytes.size(), kSector)) + u32(kEnd) + u32(0);
     for (std::uint32_t i = 0; i < 109; ++i) {
         header += u32(i < fatSectors ? i : 0xFFFFFFFF);
     }
@@ -145,16 +171,30 @@ CompoundBytes compoundFile(const std::vector<std::pair<std::string, std::string>
         out += u32(0xFFFFFFFF) + u32(right) + u32(child) + std::string(36, '\0');
         return out + u32(start) + u32(size) + u32(0);
     };
-    std::string directory = entry(u"Root Entry", 5, 0xFFFFFFFF, 1, kEnd, 0);
+    std::string& directory = blobs[0];
+    directory =
+        entry(u"Root Entry", 5, 0xFFFFFFFF, 1, firsts[2], static_cast<std::uint32_t>(mini.size()));
+    std::size_t bigIndex = 3;
+    std::uint32_t miniSector = 0;
     for (std::size_t i = 0; i < streams.size(); ++i) {
         const std::string& name = streams[i].first;
+        std::uint32_t start = 0;
+        if (inMini[i]) {
+            start = sizes[i] == 0 ? kEnd : miniSector;
+            miniSector += sectorsOf(sizes[i], kMini);
+        } else {
+            start = firsts[bigIndex++];
+        }
+        result.firstSectors.push_back(start);
         const auto right = static_cast<std::uint32_t>(i + 1 < streams.size() ? i + 2 : 0xFFFFFFFF);
-        directory += entry(
-            std::u16string(name.begin(), name.end()), 2, right, 0xFFFFFFFF, result.firstSectors[i],
-            static_cast<std::uint32_t>(std::max<std::size_t>(streams[i].second.size(), 4096)));
+        directory +=
+            entry(std::u16string(name.begin(), name.end()), 2, right, 0xFFFFFFFF, start, sizes[i]);
     }
-    directory.resize(directorySectors * kSector, '\0');
-    result.bytes = header + fatBytes + directory + data;
+    directory.resize(std::size_t{sectorsOf(directory.size(), kSector)} * kSector, '\0');
+    result.bytes = header + fatBytes;
+    for (const auto& blob : blobs) {
+        result.bytes += blob;
+    }
     return result;
 }
 

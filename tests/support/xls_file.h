@@ -39,9 +39,10 @@ class WorkbookStream {
     std::vector<std::pair<std::string, std::string>> sheets_;
 };
 
-// A compound file (version 3, 512-byte sectors) holding the streams in its root storage, each
-// padded to the mini stream cutoff so that it lives in ordinary sectors: the FAT in the first
-// sectors, then the directory, then each stream in consecutive sectors.
+// A compound file (version 3, 512-byte sectors) holding the streams in its root storage: the FAT
+// in the first sectors, then the directory, the mini FAT and the mini stream, then each stream in
+// consecutive sectors. Streams below the cutoff (4096 bytes) go into the mini stream when
+// `miniStream` is set, else they are padded with zeros to the cutoff.
 struct CompoundBytes {
     std::string bytes;
     std::vector<std::uint32_t> firstSectors;  // of each stream
@@ -49,9 +50,14 @@ struct CompoundBytes {
     // Where the FAT entry of a sector and the directory entry of a stream lie in `bytes`.
     std::size_t fatEntry(std::uint32_t sector) const { return 512 + 4 * std::size_t{sector}; }
     std::size_t directoryEntry(std::size_t stream) const;
+    std::size_t miniFatEntry(std::uint32_t miniSector) const {
+        return 512 * (std::size_t{miniFatSector} + 1) + 4 * std::size_t{miniSector};
+    }
     std::uint32_t directorySector = 0;
+    std::uint32_t miniFatSector = 0;
 };
-CompoundBytes compoundFile(const std::vector<std::pair<std::string, std::string>>& streams);
+CompoundBytes compoundFile(const std::vector<std::pair<std::string, std::string>>& streams,
+                           bool miniStream = false);
 
 // Overwrites 4 bytes of `bytes` at `offset` with a little-endian value.
 void patch32(std::string& bytes, std::size_t offset, std::uint32_t value);

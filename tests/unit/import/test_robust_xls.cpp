@@ -82,6 +82,16 @@ TEST(RobustXls, BrokenCompoundFilesAreRefused) {
     xls::patch32(outside, good.fatEntry(first + 15), 120);  // inside the table, past the file
     EXPECT_TRUE(mentions(errorOf(dir, outside), "beyond its end"));
 
+    // The same faults in the mini stream, where small streams live.
+    const std::string small = xls::WorkbookStream().sheet("Gau21", {labelSst(4, 1, 0)}).bytes();
+    const xls::CompoundBytes mini = xls::compoundFile({{"Workbook", small}}, true);
+    std::string miniLoop = mini.bytes;
+    xls::patch32(miniLoop, mini.miniFatEntry(0), 0);
+    EXPECT_TRUE(mentions(errorOf(dir, miniLoop), "sector chain that loops"));
+    std::string miniLie = mini.bytes;
+    xls::patch32(miniLie, mini.directoryEntry(0) + 120, 4000);
+    EXPECT_TRUE(mentions(errorOf(dir, miniLie), "mini sector chain ends early"));
+
     std::string lyingSize = good.bytes;
     xls::patch32(lyingSize, good.directoryEntry(0) + 120, 0x7FFFFFFF);
     EXPECT_TRUE(mentions(errorOf(dir, lyingSize), "larger than the file"));

@@ -80,7 +80,7 @@ std::string xf(int format) {
 std::unique_ptr<WorkbookConnection> openBytes(const TempDir& dir, const std::string& stream,
                                               const std::string& streamName = "Workbook") {
     const std::string path = dir.file("knyga.xls");
-    writeFile(path, xls::compoundFile({{streamName, stream}}).bytes);
+    writeFile(path, xls::compoundFile({{streamName, stream}}, true).bytes);
     return openWorkbook(path, lithuanianSettings());
 }
 
