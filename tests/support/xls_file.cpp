@@ -128,14 +128,28 @@ CompoundBytes compoundFile(const std::vector<std::pair<std::string, std::string>
         blob.resize(std::size_t{sectorsOf(blob.size(), kSector)} * kSector, '\0');
         dataSectors += sectorsOf(blob.size(), kSector);
     }
+    // The FAT's sectors beyond the header's 109 are listed in DIFAT sectors after the FAT.
+    const auto difatSectorsFor = [](std::uint32_t fatCount) {
+        return fatCount <= 109 ? 0u : (fatCount - 109 + 126) / 127;
+    };
     std::uint32_t fatSectors = 1;
-    while (fatSectors * (kSector / 4) < fatSectors + dataSectors) {
+    while (fatSectors * (kSector / 4) < fatSectors + difatSectorsFor(fatSectors) + dataSectors) {
         ++fatSectors;
     }
+    const std::uint32_t difatSectors = difatSectorsFor(fatSectors);
     std::vector<std::uint32_t> fat(fatSectors * (kSector / 4), 0xFFFFFFFF);
     std::fill(fat.begin(), fat.begin() + fatSectors, 0xFFFFFFFD);
+    std::fill(fat.begin() + fatSectors, fat.begin() + fatSectors + difatSectors, 0xFFFFFFFC);
+    std::string difat;
+    for (std::uint32_t i = 0; i < difatSectors; ++i) {
+        for (std::uint32_t j = 0; j < 127; ++j) {
+            const std::uint32_t listed = 109 + i * 127 + j;
+            difat += u32(listed < fatSectors ? listed : 0xFFFFFFFF);
+        }
+        difat += u32(i + 1 < difatSectors ? fatSectors + i + 1 : kEnd);
+    }
     std::vector<std::uint32_t> firsts;
-    std::uint32_t next = fatSectors;
+    std::uint32_t next = fatSectors + difatSectors;
     for (const auto& blob : blobs) {
         const std::uint32_t count = sectorsOf(blob.size(), kSector);
         firsts.push_back(count == 0 ? kEnd : next);
@@ -147,10 +161,12 @@ CompoundBytes compoundFile(const std::vector<std::pair<std::string, std::string>
     CompoundBytes result;
     result.directorySector = firsts[0];
     result.miniFatSector = firsts[1];
+    result.difatSector = difatSectors > 0 ? fatSectors : kEnd;
     std::string header = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + std::string(16, '\0') + u16(0x3E) +
                          u16(3) + u16(0xFFFE) + u16(9) + u16(6) + std::string(10, '\0') +
                          u32(fatSectors) + u32(firsts[0]) + u32(0) + u32(4096) + u32(firsts[1]) +
-                         u32(sectorsOf(miniFatBytes.size(), kSector)) + u32(kEnd) + u32(0);
+                         u32(sectorsOf(miniFatBytes.size(), kSector)) +
+                         u32(difatSectors > 0 ? fatSectors : kEnd) + u32(difatSectors);
     for (std::uint32_t i = 0; i < 109; ++i) {
         header += u32(i < fatSectors ? i : 0xFFFFFFFF);
     }
@@ -191,7 +207,7 @@ CompoundBytes compoundFile(const std::vector<std::pair<std::string, std::string>
             entry(std::u16string(name.begin(), name.end()), 2, right, 0xFFFFFFFF, start, sizes[i]);
     }
     directory.resize(std::size_t{sectorsOf(directory.size(), kSector)} * kSector, '\0');
-    result.bytes = header + fatBytes;
+    result.bytes = header + fatBytes + difat;
     for (const auto& blob : blobs) {
         result.bytes += blob;
     }

@@ -40,7 +40,8 @@ class WorkbookStream {
 };
 
 // A compound file (version 3, 512-byte sectors) holding the streams in its root storage: the FAT
-// in the first sectors, then the directory, the mini FAT and the mini stream, then each stream in
+// in the first sectors (with DIFAT sectors after them when it has more than 109), then the
+// directory, the mini FAT and the mini stream, then each stream in
 // consecutive sectors. Streams below the cutoff (4096 bytes) go into the mini stream when
 // `miniStream` is set, else they are padded with zeros to the cutoff.
 struct CompoundBytes {
@@ -55,6 +56,7 @@ struct CompoundBytes {
     }
     std::uint32_t directorySector = 0;
     std::uint32_t miniFatSector = 0;
+    std::uint32_t difatSector = 0xFFFFFFFE;  // the first, when the FAT outgrows the header's list
 };
 CompoundBytes compoundFile(const std::vector<std::pair<std::string, std::string>>& streams,
                            bool miniStream = false);

@@ -27,12 +27,14 @@ std::string labelSst(int row, int column, std::uint32_t index) {
     return record(0x00FD, u16(row) + u16(column) + u16(0) + u32(index));
 }
 
-// A workbook of one sheet "Gau21" whose stream is long enough to take several sectors.
-std::string goodStream() {
+// A workbook of one sheet "Gau21" whose stream is long enough to take several sectors, and as
+// many more as records of 8 000 bytes (of a kind the reader passes over) are added.
+std::string goodStream(int fillers = 0) {
     std::vector<std::string> cells;
     for (int row = 4; row < 600; ++row) {
         cells.push_back(labelSst(row, 1, 0));
     }
+    cells.insert(cells.end(), fillers, record(0x1234, std::string(8000, 'x')));
     return xls::WorkbookStream()
         .global(record(0x00FC, u32(1) + u32(1) + xls::narrowString("SF-1")))
         .sheet("Gau21", cells)
@@ -106,6 +108,20 @@ TEST(RobustXls, BrokenCompoundFilesAreRefused) {
 
     EXPECT_TRUE(
         mentions(errorOf(dir, good.bytes.substr(0, good.bytes.size() - 300)), "compound file"));
+
+    // A stream of 8 MB: its FAT outgrows the header's list of 109 sectors, the rest is in DIFAT.
+    const xls::CompoundBytes withDifat = xls::compoundFile({{"Workbook", goodStream(1000)}});
+    ASSERT_NE(withDifat.difatSector, 0xFFFFFFFEu);
+    EXPECT_EQ(errorOf(dir, withDifat.bytes), "(no error)");
+    // Claiming more FAT sectors than its list holds: the DIFAT chain ends, or loops.
+    std::string difatShort = withDifat.bytes;
+    xls::patch32(difatShort, 44, 300);
+    std::string difatLoop = difatShort;
+    xls::patch32(difatLoop, 512 * (std::size_t{withDifat.difatSector} + 1) + 508,
+                 withDifat.difatSector);
+    for (const std::string& broken : {difatLoop, difatShort}) {
+        EXPECT_TRUE(mentions(errorOf(dir, broken), "DIFAT")) << errorOf(dir, broken);
+    }
     EXPECT_TRUE(mentions(errorOf(dir, good.bytes.substr(0, 400)), "shorter than its header"));
     EXPECT_TRUE(mentions(errorOf(dir, xls::compoundFile({{"Other", goodStream()}}).bytes),
                          "holds no workbook"));
