@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Writes the hand-made seeds of corpus/workbook: one-sheet packages stored without
 compression, so that mutations reach the XML instead of breaking the deflate stream."""
+import struct
 import zipfile
 
 MAIN = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
@@ -45,3 +46,135 @@ def package(name, sheet_rows, date1904=False):
 
 package("corpus/workbook/cell-kinds-stored.xlsx", ROWS)
 package("corpus/workbook/date1904-stored.xlsx", '<row r="5"><c s="2"><v>1</v></c></row>', True)
+
+
+# .xls seeds: small hand-made workbook streams in a compound file, mostly in the mini stream,
+# so that mutations reach the records; and the same with a looping chain and a lying SST.
+def u16(v):
+    return struct.pack("<H", v & 0xFFFF)
+
+
+def u32(v):
+    return struct.pack("<I", v & 0xFFFFFFFF)
+
+
+def record(kind, data=b""):
+    return u16(kind) + u16(len(data)) + data
+
+
+def cell(kind, row, column, rest, xf=0):
+    return record(kind, u16(row) + u16(column) + u16(xf) + rest)
+
+
+def narrow(text):
+    return u16(len(text)) + b"\0" + text.encode("latin-1")
+
+
+def wide(text):
+    data = text.encode("utf-16-le")
+    return u16(len(data) // 2) + b"\1" + data
+
+
+def workbook_stream(biff8, globals_, sheets):
+    version = 0x0600 if biff8 else 0x0500
+    bof = lambda kind: record(0x0809, u16(version) + u16(kind) + b"\0" * (12 if biff8 else 4))
+    name_field = lambda name: bytes([len(name)]) + (b"\0" if biff8 else b"") + name
+    head = bof(5) + globals_
+    offset = len(head) + sum(len(record(0x85, b"\0" * 6 + name_field(n))) for n, _ in sheets) + 4
+    body = b""
+    for name, cells in sheets:
+        head += record(0x85, u32(offset + len(body)) + b"\0\0" + name_field(name))
+        body += bof(0x10) + cells + record(0x0A)
+    return head + record(0x0A) + body
+
+
+def compound(name, stream, mini):
+    """A version 3 compound file: FAT, directory, then the mini FAT and mini stream, or the
+    stream padded to the cutoff in ordinary sectors."""
+    end, free = 0xFFFFFFFE, 0xFFFFFFFF
+    pad = lambda data, size: data + b"\0" * (-len(data) % size)
+    if mini:
+        mini_sectors = (len(stream) + 63) // 64
+        minifat = pad(b"".join(u32(i + 1 if i + 1 < mini_sectors else end)
+                               for i in range(mini_sectors)), 512)
+        blobs = [minifat, pad(stream, 512)]
+        size = len(stream)
+    else:
+        stream = stream.ljust(4096, b"\0")
+        blobs = [pad(stream, 512)]
+        size = len(stream)
+    fat = [0xFFFFFFFD, end]  # the FAT itself, the directory
+    starts = []
+    for blob in blobs:
+        count = len(blob) // 512
+        starts.append(len(fat))
+        fat += [len(fat) + i + 1 if i + 1 < count else end for i in range(count)]
+    fat_bytes = b"".join(u32(e) for e in fat).ljust(512, b"\xff")
+
+    def entry(entry_name, kind, child, start, length):
+        encoded = (entry_name + "\0").encode("utf-16-le")
+        return (encoded.ljust(64, b"\0") + u16(len(encoded)) + bytes([kind, 1]) + u32(free)
+                + u32(free) + u32(child) + b"\0" * 36 + u32(start) + u32(length) + u32(0))
+
+    root = entry("Root Entry", 5, 1, starts[1] if mini else end, len(blobs[1]) if mini else 0)
+    directory = (root + entry(name, 2, free, 0 if mini else starts[0], size)).ljust(512, b"\0")
+    header = (bytes.fromhex("D0CF11E0A1B11AE1") + b"\0" * 16 + u16(0x3E) + u16(3) + u16(0xFFFE)
+              + u16(9) + u16(6) + b"\0" * 10 + u32(1) + u32(1) + u32(0) + u32(4096)
+              + u32(starts[0] if mini else end) + u32(1 if mini else 0) + u32(end) + u32(0)
+              + u32(0) + b"\xff" * 432)
+    return header + fat_bytes + directory + b"".join(blobs)
+
+
+def every_kind_stream():
+    rk = lambda value: u32(value)
+    sst = (record(0xFC, u32(3) + u32(3) + narrow("SF-1") + u16(10) + b"\0" + b"UAB ")
+           + record(0x3C, b"\1" + "Šviesa".encode("utf-16-le") + u16(2) + b"\x0C" + u16(1)
+                    + u32(2) + b"ab")
+           + record(0x3C, u32(0) + b"xy"))
+    formats = (record(0x41E, u16(164) + narrow("yyyy\\-mm\\-dd")) + record(0xE0, b"\0" * 20)
+               + record(0xE0, u16(0) + u16(14) + b"\0" * 16)
+               + record(0xE0, u16(0) + u16(164) + b"\0" * 16))
+    other = lambda kind, value: bytes([kind, 0, value, 0, 0, 0]) + u16(0xFFFF)
+    formula = lambda row, column, result, xf=0: cell(6, row, column, result + b"\0" * 8, xf)
+    cells = (cell(0x203, 4, 0, struct.pack("<d", 45306), 1) + cell(0xFD, 4, 1, u32(0))
+             + cell(0x27E, 4, 2, rk((5 << 2) | 2)) + cell(0xFD, 4, 5, u32(1))
+             + cell(0xBD, 4, 8, rk((12345 << 2) | 3) + u16(0)
+                    + rk(0x3FE00000) + u16(9))
+             + cell(0x205, 4, 10, b"\1\0") + formula(5, 0, struct.pack("<d", 45307), 2)
+             + formula(5, 1, other(0, 0)) + record(0x207, narrow("SF-2"))
+             + formula(5, 2, other(1, 1)) + formula(5, 3, other(3, 0))
+             + formula(5, 8, other(2, 7)) + cell(0x204, 6, 1, wide("Žalia"))
+             + cell(0xD6, 6, 5, wide("UAB Ąžuolas") + u16(1) + u32(0))
+             + cell(0x201, 65535, 255, b"") + cell(0xFD, 7, 1, u32(2)))
+    return workbook_stream(True, record(0x42, u16(1200)) + record(0x22, u16(0)) + formats + sst,
+                           [(b"Gau21", cells), (b"Isr21", cell(0xFD, 4, 1, u32(0)))])
+
+
+def biff7_stream():
+    text = lambda data: u16(len(data)) + data
+    cells = (cell(0x204, 4, 1, text("UAB Ąžuolas".encode("cp1257")))
+             + cell(0xD6, 4, 5, text("Šilas".encode("cp1257")) + b"\1" + u16(0))
+             + cell(0x203, 4, 0, struct.pack("<d", 44000), 1)
+             + cell(6, 4, 2, bytes([0, 0, 0, 0, 0, 0]) + u16(0xFFFF) + b"\0" * 8)
+             + record(0x207, text("čęė".encode("cp1257"))))
+    globals_ = (record(0x42, u16(1257)) + record(0x22, u16(1))
+                + record(0x41E, u16(164) + bytes([10]) + b"yyyy-mm-dd") + record(0xE0, b"\0" * 16)
+                + record(0xE0, u16(0) + u16(164) + b"\0" * 12))
+    return workbook_stream(False, globals_, [("Išrašai".encode("cp1257"), b""), (b"Gau21", cells)])
+
+
+def xls_seeds():
+    def write(name, data):
+        with open("corpus/workbook/" + name, "wb") as out:
+            out.write(data)
+    write("every-kind-mini.xls", compound("Workbook", every_kind_stream(), True))
+    write("biff7-cp1257-mini.xls", compound("Book", biff7_stream(), True))
+    looping = bytearray(compound("Workbook", every_kind_stream(), False))
+    looping[512 + 4 * 5: 512 + 4 * 6] = u32(3)  # the stream's fourth sector leads back to its second
+    write("chain-loop.xls", bytes(looping))
+    lying = every_kind_stream().replace(u32(3) + u32(3) + narrow("SF-1"),
+                                        u32(0xFFFFFFFF) + u32(0xFFFFFFFF) + narrow("SF-1"))
+    write("lying-sst.xls", compound("Workbook", lying, True))
+
+
+xls_seeds()

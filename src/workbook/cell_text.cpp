@@ -210,6 +210,23 @@ std::string formatCellDate(double serial, DateSystem system, const RegionalSetti
     return formatDateTime(date.year, date.month, date.day, seconds, regional);
 }
 
+std::string formatNumberCell(double value, bool dateStyle, DateSystem system,
+                             const RegionalSettings& regional) {
+    return dateStyle ? formatCellDate(value, system, regional) : formatCellNumber(value, regional);
+}
+
+std::string_view booleanCellText(bool value) {
+    return value ? "TRUE" : "FALSE";
+}
+
+std::string cellReference(int row, int column) {
+    std::string letters;
+    for (; column > 0; column = (column - 1) / 26) {
+        letters.insert(letters.begin(), static_cast<char>('A' + (column - 1) % 26));
+    }
+    return letters + std::to_string(row);
+}
+
 bool isBuiltinDateFormat(int formatId) {
     return (formatId >= 14 && formatId <= 22) || (formatId >= 27 && formatId <= 36) ||
            (formatId >= 45 && formatId <= 47) || (formatId >= 50 && formatId <= 58);

@@ -29,6 +29,17 @@ bool formatWrittenCellNumber(std::string_view written, const RegionalSettings& r
 // calendar the spreadsheet application knows (negative, after 9999-12-31) give the number.
 std::string formatCellDate(double serial, DateSystem system, const RegionalSettings& regional);
 
+// A number cell's text: the date (formatCellDate) when its format shows a date or time, else
+// the number (formatCellNumber).
+std::string formatNumberCell(double value, bool dateStyle, DateSystem system,
+                             const RegionalSettings& regional);
+
+// A boolean cell's text.
+std::string_view booleanCellText(bool value);
+
+// A cell's name as the spreadsheet application shows it: column letters and row ("I5").
+std::string cellReference(int row, int column);
+
 // A calendar day and time of day under the regional short date form, as above.
 std::string formatDateTime(int year, int month, int day, int secondsOfDay,
                            const RegionalSettings& regional);

@@ -21,5 +21,5 @@ inline constexpr std::uint64_t kRatioGraceBytes = std::uint64_t{16} << 20;
 // One cell's text; the spreadsheet application holds at most 32767 characters in a cell.
 inline constexpr std::uint64_t kMaxCellTextBytes = std::uint64_t{1} << 20;
 
-// FreeXL loads a whole .xls file into memory.
+// An .xls file is read into memory whole (its streams are scattered over it in sectors).
 inline constexpr std::uint64_t kMaxXlsFileBytes = std::uint64_t{256} << 20;

@@ -24,14 +24,6 @@ long numberOr(const char* text, long fallback) {
     return result.ec == std::errc() && result.ptr == end ? value : fallback;
 }
 
-std::string columnLetters(int column) {
-    std::string letters;
-    for (; column > 0; column = (column - 1) / 26) {
-        letters.insert(letters.begin(), static_cast<char>('A' + (column - 1) % 26));
-    }
-    return letters;
-}
-
 struct WorkbookPartReader {
     bool sawRoot = false;
     bool date1904 = false;
@@ -283,7 +275,7 @@ void XlsxWorkbook::selectSheet(std::string_view name) {
 }
 
 std::string XlsxWorkbook::cellName(int row, int column) const {
-    return "sheet " + sheetName_ + ", cell " + columnLetters(column) + std::to_string(row);
+    return "sheet " + sheetName_ + ", cell " + cellReference(row, column);
 }
 
 std::string_view XlsxWorkbook::sharedString(const XlsxCell& cell) const {
@@ -336,8 +328,7 @@ std::string_view XlsxWorkbook::cellValue(int row, int column, std::string& made)
             if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) {
                 throw WorkbookError(cellName(row, column) + " holds a bad number");
             }
-            made = cell.dateStyle ? formatCellDate(value, dateSystem_, regional_)
-                                  : formatCellNumber(value, regional_);
+            made = formatNumberCell(value, cell.dateStyle, dateSystem_, regional_);
             return made;
         }
         case Kind::sharedString:
@@ -351,7 +342,7 @@ std::string_view XlsxWorkbook::cellValue(int row, int column, std::string& made)
             made = decodeEscapes(cell.value);
             return made;
         case Kind::boolean:
-            return cell.value == "1" || cell.value == "true" ? "TRUE" : "FALSE";
+            return booleanCellText(cell.value == "1" || cell.value == "true");
         case Kind::isoDate: {
             int year = 0;
             int month = 0;
