@@ -24,9 +24,9 @@ namespace {
 // Every box answered as its first button; the texts are printed.
 class AnsweringBoxes : public MessageBoxes {
   public:
-    int show(MessageKind kind, const std::string& text) override {
+    Answer show(MessageKind kind, const std::string& text) override {
         std::printf("box: %s\n", text.c_str());
-        return kind == MessageKind::Confirmation ? kAnswerYes : kAnswerOk;
+        return kind == MessageKind::Confirmation ? Answer::Yes : Answer::Ok;
     }
 };
 
@@ -78,16 +78,16 @@ int main(int argc, char** argv) {
     services.desktop = &desktop;
     services.today = [] { return Date{2024, 4, 10}; };
     services.regional = [] { return lithuanianSettings(); };
-    Tfrm_export_xml window(AppPaths(dir), services);
+    MainWindow window(AppPaths(dir), services);
     window.show();
     QApplication::processEvents();
-    window.btn_open->click();
+    window.findChild<QPushButton*>(QStringLiteral("btn_open"))->click();
 
     PaintCounter counter;
-    window.lb_action->installEventFilter(&counter);
+    window.findChild<QLabel*>(QStringLiteral("lb_action"))->installEventFilter(&counter);
     QElapsedTimer timer;
     timer.start();
-    window.btn_isaf_xml->click();
+    window.findChild<QPushButton*>(QStringLiteral("btn_isaf_xml"))->click();
     const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
     std::printf("window run: %.3f s, status label repainted %d times\n", seconds, counter.paints);
     return window.lastRun().outcome == RunOutcome::Saved ? 0 : 1;

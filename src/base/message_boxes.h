@@ -7,17 +7,16 @@
 // button; confirmation boxes Yes and No.
 enum class MessageKind { Error, Information, Warning, Confirmation };
 
-constexpr int kAnswerOk = 1;
-constexpr int kAnswerYes = 6;
-constexpr int kAnswerNo = 7;
+// The button that closed a box.
+enum class Answer { Ok, Yes, No };
 
 // Shows a box and returns the answer. The window shows real boxes; tests answer from a queue.
 class MessageBoxes {
   public:
     virtual ~MessageBoxes() = default;
-    virtual int show(MessageKind kind, const std::string& text) = 0;
+    virtual Answer show(MessageKind kind, const std::string& text) = 0;
     // The same box under a title of the caller's instead of the kind's own.
-    virtual int showTitled(MessageKind kind, const std::string& text, const std::string& title) {
+    virtual Answer showTitled(MessageKind kind, const std::string& text, const std::string& title) {
         (void)title;
         return show(kind, text);
     }

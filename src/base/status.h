@@ -1,24 +1,8 @@
 #pragma once
 
-#include <string>
-#include <utility>
+#include "base/result.h"
 
-// The result of an operation that can fail outside a generation run: success, or the
-// failure's description as the user is to read it.
-class [[nodiscard]] Status {
-  public:
-    static Status success() { return Status{}; }
-    static Status failure(std::string message) { return Status{std::move(message)}; }
-
-    bool ok() const { return message_.empty(); }
-    const std::string& message() const { return message_; }
-
-  private:
-    Status() = default;
-    explicit Status(std::string message) : message_(std::move(message)) {
-        if (message_.empty()) {
-            message_ = "Unknown error";
-        }
-    }
-    std::string message_;
-};
+// The result of an operation that can fail and gives nothing back: success, or the failure's
+// description as the user is to read it. The older name of Result<void>, kept while the layers
+// that use it move over.
+using Status = Result<void>;

@@ -6,7 +6,7 @@
 #include "base/app_paths.h"
 #include "base/atomic_file.h"
 #include "base/desktop_shell.h"
-#include "base/profile_file.h"
+#include "base/program_settings.h"
 #include "cli_options.h"
 #include "frontend/locale_settings.h"
 #include "isaf/summary.h"
@@ -38,9 +38,9 @@ class NoDesktop : public DesktopShell {
 // one to answer a question.
 class TerminalPrompts : public RunPrompts {
   public:
-    int showMessage(MessageKind kind, const std::string& text) override {
+    Answer showMessage(MessageKind kind, const std::string& text) override {
         std::cerr << plainLines(text) << '\n';
-        return kind == MessageKind::Confirmation ? kAnswerNo : kAnswerOk;
+        return kind == MessageKind::Confirmation ? Answer::No : Answer::Ok;
     }
     void showSaved(const std::string& path) override { std::cout << path << '\n'; }
     void markWorkplaceMissing() override {}
@@ -91,17 +91,13 @@ std::string fileNameOf(const std::string& path) {
 
 // The company code of the payer at the stored position of the register, as the window
 // selects it at start-up.
-std::string storedPayerCode(const AppPaths& paths, const ProfileFile& settings) {
-    const std::string position = settings.read("NUSTATYMAI", "asmuo");
-    char* end = nullptr;
-    const long index = std::strtol(position.c_str(), &end, 10);
-    const auto register_ = PayerRegister(paths.payerRegister()).load();
-    if (position.empty() || *end != '\0' || index < 0 ||
-        static_cast<size_t>(index) >= register_.lines.size()) {
+std::string storedPayerCode(const AppPaths& paths, const ProgramSettings& settings) {
+    const int position = settings.payerPosition();
+    const auto lines = PayerRegister(paths.payerRegister()).load();
+    if (!lines.ok() || position < 0 || static_cast<size_t>(position) >= lines->size()) {
         return {};
     }
-    const auto fields = splitPayerLine(register_.lines[static_cast<size_t>(index)]);
-    return fields.size() >= 3 ? fields[2] : std::string();
+    return Payer::parse((*lines)[static_cast<size_t>(position)]).companyCode;
 }
 
 }  // namespace
@@ -119,15 +115,15 @@ int main(int argc, char** argv) {
     }
 
     const AppPaths paths = AppPaths::ofExecutable();
-    const ProfileFile settings(paths.settingsFile());
+    const ProgramSettings settings(paths.settingsFile());
 
     RunInputs inputs;
-    inputs.workplaceName = options->workplace.value_or(settings.read("NUSTATYMAI", "darbo_vieta"));
+    inputs.workplaceName = options->workplace.value_or(settings.workplace());
     inputs.payerCode = options->payerCode.value_or(storedPayerCode(paths, settings));
     inputs.payerCount = 0;
     inputs.workbookPath = options->workbook;
     inputs.workbookFileName = fileNameOf(options->workbook);
-    inputs.programVersion = settings.read("VERSIJA", "nr");
+    inputs.programVersion = settings.programVersion();
     inputs.regional = regionalSettingsFrom(
         options->locale ? QLocale(QString::fromStdString(*options->locale)) : QLocale::system());
     inputs.period = previousMonth(localToday());
@@ -158,7 +154,7 @@ int main(int argc, char** argv) {
         return saved;
     };
     const RunResult result =
-        runGeneration(inputs, prompts, progress, settings, openWorkbook, exporter);
+        runGeneration(inputs, prompts, progress, settings.file(), openWorkbook, exporter);
     if (summary) {
         std::cout << '\n' << formatSummary(*summary);
     }

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     services.startUpdateCheck = [&paths](UpdateBridge& bridge, const std::string& version) {
         bridge.start(UpdateConfig::fromEnvironment(), paths, version);
     };
-    Tfrm_export_xml window(paths, services);
+    MainWindow window(paths, services);
     boxes.setParent(&window);
     files.setParent(&window);
     window.show();

@@ -31,9 +31,6 @@
 
 namespace {
 
-const QString kNoPayerCode = QStringLiteral("lb_im_kodas");
-const QString kNoVatCode = QStringLiteral("lb_pvm_kodas");
-const QString kNoWorkbookPath = QStringLiteral("lb_dok_link");
 const QString kNoWorkbook = QStringLiteral("Dokumentas nepasirinktas");
 const QColor kCream(255, 251, 240);
 const QColor kNavy(0, 0, 128);
@@ -64,7 +61,7 @@ class CopyrightLabel : public QLabel {
         QFont font(QStringLiteral("Arial"));
         font.setPixelSize(12);
         setFont(font);
-        lb_copyrightMouseLeave();
+        showPlain();
     }
 
   protected:
@@ -77,7 +74,7 @@ class CopyrightLabel : public QLabel {
         QLabel::mouseMoveEvent(event);
     }
     void leaveEvent(QEvent* event) override {
-        lb_copyrightMouseLeave();
+        showPlain();
         QLabel::leaveEvent(event);
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
@@ -86,7 +83,7 @@ class CopyrightLabel : public QLabel {
     }
 
   private:
-    void lb_copyrightMouseLeave() {
+    void showPlain() {
         setTextColor(this, kNavy);
         QFont regular = font();
         regular.setBold(false);
@@ -110,11 +107,11 @@ QLabel* makeLabel(const QString& text, const QString& name, QWidget* parent) {
 
 }  // namespace
 
-Tfrm_export_xml::Tfrm_export_xml(AppPaths paths, WindowServices services, QWidget* parent)
+MainWindow::MainWindow(AppPaths paths, WindowServices services, QWidget* parent)
     : QMainWindow(parent),
       paths_(std::move(paths)),
       services_(std::move(services)),
-      SettingsFile(paths_.settingsFile()) {
+      settings_(paths_.settingsFile()) {
     if (!services_.regional) {
         services_.regional = [] { return regionalSettingsFrom(QLocale::system()); };
     }
@@ -125,10 +122,10 @@ Tfrm_export_xml::Tfrm_export_xml(AppPaths paths, WindowServices services, QWidge
         services_.exporter = exportIsafFile;
     }
     buildControls();
-    FormCreate();
+    startUp();
 }
 
-void Tfrm_export_xml::buildControls() {
+void MainWindow::buildControls() {
     setObjectName(QStringLiteral("frm_export_xml"));
     // A title bar with the close box only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -146,31 +143,31 @@ void Tfrm_export_xml::buildControls() {
     auto* layout = new QVBoxLayout(central);
 
     layout->addWidget(new QLabel(QStringLiteral("PVM mokėtojas:"), central));
-    cb_asmuo = new QComboBox(central);
-    cb_asmuo->setObjectName(QStringLiteral("cb_asmuo"));
-    cb_asmuo->setMaxVisibleItems(20);
-    cb_asmuo->setMinimumWidth(360);
-    layout->addWidget(cb_asmuo);
+    payerList_ = new QComboBox(central);
+    payerList_->setObjectName(QStringLiteral("cb_asmuo"));
+    payerList_->setMaxVisibleItems(20);
+    payerList_->setMinimumWidth(360);
+    layout->addWidget(payerList_);
     auto* payerButtons = new QHBoxLayout;
-    btn_new = makeButton(QStringLiteral("Naujas"), QStringLiteral("btn_new"), central);
-    btn_koreguoti =
+    auto* newButton = makeButton(QStringLiteral("Naujas"), QStringLiteral("btn_new"), central);
+    auto* editButton =
         makeButton(QStringLiteral("Koreguoti"), QStringLiteral("btn_koreguoti"), central);
-    btn_mok_delete =
+    auto* deleteButton =
         makeButton(QStringLiteral("Trinti"), QStringLiteral("btn_mok_delete"), central);
-    payerButtons->addWidget(btn_new);
-    payerButtons->addWidget(btn_koreguoti);
-    payerButtons->addWidget(btn_mok_delete);
+    payerButtons->addWidget(newButton);
+    payerButtons->addWidget(editButton);
+    payerButtons->addWidget(deleteButton);
     layout->addLayout(payerButtons);
 
-    lb_darbo_vieta = makeLabel(QStringLiteral("Darbo vietos pavadinimas:"),
-                               QStringLiteral("lb_darbo_vieta"), central);
-    layout->addWidget(lb_darbo_vieta);
+    workplaceCaption_ = makeLabel(QStringLiteral("Darbo vietos pavadinimas:"),
+                                  QStringLiteral("lb_darbo_vieta"), central);
+    layout->addWidget(workplaceCaption_);
     auto* workplaceRow = new QHBoxLayout;
-    ed_part_number = new QLineEdit(central);
-    ed_part_number->setObjectName(QStringLiteral("ed_part_number"));
-    ed_part_number->setMaxLength(20);
-    ed_part_number->installEventFilter(this);
-    workplaceRow->addWidget(ed_part_number);
+    workplaceEdit_ = new QLineEdit(central);
+    workplaceEdit_->setObjectName(QStringLiteral("ed_part_number"));
+    workplaceEdit_->setMaxLength(20);
+    workplaceEdit_->installEventFilter(this);
+    workplaceRow->addWidget(workplaceEdit_);
     auto* example =
         new QLabel(QStringLiteral("(pvz.: SANDELIS1, SANDELIS2, KAUNO_DEP...)"), central);
     QFont small = example->font();
@@ -178,97 +175,92 @@ void Tfrm_export_xml::buildControls() {
     example->setFont(small);
     workplaceRow->addWidget(example);
     layout->addLayout(workplaceRow);
-    cb_priskirti = new QCheckBox(
+    bindWorkplaceCheck_ = new QCheckBox(
         QStringLiteral("priskirti darbo vietos pavadinimą šitam PVM mokėtojui"), central);
-    cb_priskirti->setObjectName(QStringLiteral("cb_priskirti"));
-    layout->addWidget(cb_priskirti);
-    lb_im_kodas = makeLabel(kNoPayerCode, QStringLiteral("lb_im_kodas"), central);
-    lb_im_kodas->setVisible(false);
-    lb_pvm_kodas = makeLabel(kNoVatCode, QStringLiteral("lb_pvm_kodas"), central);
-    lb_pvm_kodas->setVisible(false);
+    bindWorkplaceCheck_->setObjectName(QStringLiteral("cb_priskirti"));
+    layout->addWidget(bindWorkplaceCheck_);
 
     auto* periodRow = new QHBoxLayout;
     periodRow->addWidget(new QLabel(QStringLiteral("Laikotarpis nuo:"), central));
-    dt_nuo = new QDateEdit(central);
-    dt_nuo->setObjectName(QStringLiteral("dt_nuo"));
-    periodRow->addWidget(dt_nuo);
+    fromDate_ = new QDateEdit(central);
+    fromDate_->setObjectName(QStringLiteral("dt_nuo"));
+    periodRow->addWidget(fromDate_);
     periodRow->addWidget(new QLabel(QStringLiteral("iki:"), central));
-    dt_iki = new QDateEdit(central);
-    dt_iki->setObjectName(QStringLiteral("dt_iki"));
-    periodRow->addWidget(dt_iki);
-    for (QDateEdit* picker : {dt_nuo, dt_iki}) {
+    toDate_ = new QDateEdit(central);
+    toDate_->setObjectName(QStringLiteral("dt_iki"));
+    periodRow->addWidget(toDate_);
+    for (QDateEdit* picker : {fromDate_, toDate_}) {
         picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         picker->setCalendarPopup(true);
     }
     periodRow->addStretch();
     layout->addLayout(periodRow);
 
-    lb_info = makeLabel(
+    layout->addWidget(makeLabel(
         QStringLiteral(
             "Atidarykite Excel šabloną, užpildykite ir išsaugokite jį.  Šabloną rasite čia:"),
-        QStringLiteral("lb_info"), central);
-    layout->addWidget(lb_info);
-    btn_template =
+        QStringLiteral("lb_info"), central));
+    auto* templateButton =
         makeButton(QStringLiteral("Atidaryti šabloną"), QStringLiteral("btn_template"), central);
-    layout->addWidget(btn_template);
+    layout->addWidget(templateButton);
     auto* workbookRow = new QHBoxLayout;
-    btn_open =
+    chooseWorkbookButton_ =
         makeButton(QStringLiteral("Pasirinkti dokumentą"), QStringLiteral("btn_open"), central);
-    btn_open->setToolTip(QStringLiteral("Pasirinkti dokumentą"));
-    workbookRow->addWidget(btn_open);
-    lb_dok_pav = makeLabel(kNoWorkbook, QStringLiteral("lb_dok_pav"), central);
-    workbookRow->addWidget(lb_dok_pav, 1);
-    btn_valyti = makeButton(QStringLiteral("Išvalyti"), QStringLiteral("btn_valyti"), central);
-    workbookRow->addWidget(btn_valyti);
+    chooseWorkbookButton_->setToolTip(QStringLiteral("Pasirinkti dokumentą"));
+    workbookRow->addWidget(chooseWorkbookButton_);
+    workbookName_ = makeLabel(kNoWorkbook, QStringLiteral("lb_dok_pav"), central);
+    workbookRow->addWidget(workbookName_, 1);
+    auto* clearButton =
+        makeButton(QStringLiteral("Išvalyti"), QStringLiteral("btn_valyti"), central);
+    workbookRow->addWidget(clearButton);
     layout->addLayout(workbookRow);
-    lb_dok_link = makeLabel(kNoWorkbookPath, QStringLiteral("lb_dok_link"), central);
-    lb_dok_link->setVisible(false);
 
-    lb_action = makeLabel(QStringLiteral("VEIKSMAS"), QStringLiteral("lb_action"), central);
-    layout->addWidget(lb_action);
-    ProgressBar1 = new QProgressBar(central);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
-    layout->addWidget(ProgressBar1);
-    btn_isaf_xml = makeButton(QStringLiteral("Formuoti XML rinkmeną   (Kolvira.xml)"),
-                              QStringLiteral("btn_isaf_xml"), central);
-    layout->addWidget(btn_isaf_xml);
-    btn_rinkmenos = makeButton(QStringLiteral("Suformuotų rinkmenų saugojimo vieta"),
-                               QStringLiteral("btn_rinkmenos"), central);
-    layout->addWidget(btn_rinkmenos);
-    btn_close =
+    actionLabel_ = makeLabel(QStringLiteral("VEIKSMAS"), QStringLiteral("lb_action"), central);
+    layout->addWidget(actionLabel_);
+    progressBar_ = new QProgressBar(central);
+    progressBar_->setObjectName(QStringLiteral("ProgressBar1"));
+    progressBar_->setRange(0, 100);
+    progressBar_->setValue(0);
+    progressBar_->setTextVisible(false);
+    layout->addWidget(progressBar_);
+    generateButton_ = makeButton(QStringLiteral("Formuoti XML rinkmeną   (Kolvira.xml)"),
+                                 QStringLiteral("btn_isaf_xml"), central);
+    layout->addWidget(generateButton_);
+    outputFolderButton_ = makeButton(QStringLiteral("Suformuotų rinkmenų saugojimo vieta"),
+                                     QStringLiteral("btn_rinkmenos"), central);
+    layout->addWidget(outputFolderButton_);
+    closeButton_ =
         makeButton(QStringLiteral("Uždaryti programą"), QStringLiteral("btn_close"), central);
-    layout->addWidget(btn_close);
-    lb_copyright = new CopyrightLabel(
-        QStringLiteral("© 2026 Kolvira"), [this] { lb_copyrightClick(); }, central);
-    lb_copyright->setObjectName(QStringLiteral("lb_copyright"));
-    layout->addWidget(lb_copyright, 0, Qt::AlignRight);
+    layout->addWidget(closeButton_);
+    auto* copyright = new CopyrightLabel(
+        QStringLiteral("© 2026 Kolvira"), [this] { onCopyrightClicked(); }, central);
+    copyright->setObjectName(QStringLiteral("lb_copyright"));
+    layout->addWidget(copyright, 0, Qt::AlignRight);
 
-    StatusBar1 = new QLabel(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setFixedWidth(150);
-    statusBar()->addWidget(StatusBar1);
+    statusPanel_ = new QLabel(this);
+    statusPanel_->setObjectName(QStringLiteral("StatusBar1"));
+    statusPanel_->setFixedWidth(150);
+    statusBar()->addWidget(statusPanel_);
     statusBar()->setSizeGripEnabled(false);
 
-    connect(cb_asmuo, &QComboBox::activated, this, &Tfrm_export_xml::cb_asmuoChange);
-    connect(btn_new, &QPushButton::clicked, this, &Tfrm_export_xml::btn_newClick);
-    connect(btn_koreguoti, &QPushButton::clicked, this, &Tfrm_export_xml::btn_koreguotiClick);
-    connect(btn_mok_delete, &QPushButton::clicked, this, &Tfrm_export_xml::btn_mok_deleteClick);
-    connect(ed_part_number, &QLineEdit::textChanged, this, &Tfrm_export_xml::ed_part_numberChange);
-    connect(cb_priskirti, &QCheckBox::toggled, this, &Tfrm_export_xml::cb_priskirtiClick);
-    connect(btn_template, &QPushButton::clicked, this, &Tfrm_export_xml::btn_templateClick);
-    connect(btn_open, &QPushButton::clicked, this, &Tfrm_export_xml::btn_openClick);
-    connect(btn_valyti, &QPushButton::clicked, this, &Tfrm_export_xml::btn_valytiClick);
-    connect(btn_isaf_xml, &QPushButton::clicked, this, &Tfrm_export_xml::btn_isaf_xmlClick);
-    connect(btn_rinkmenos, &QPushButton::clicked, this, &Tfrm_export_xml::btn_rinkmenosClick);
-    connect(btn_close, &QPushButton::clicked, this, &Tfrm_export_xml::btn_closeClick);
+    connect(payerList_, &QComboBox::activated, this, &MainWindow::onPayerActivated);
+    connect(newButton, &QPushButton::clicked, this, &MainWindow::onNewClicked);
+    connect(editButton, &QPushButton::clicked, this, &MainWindow::onEditClicked);
+    connect(deleteButton, &QPushButton::clicked, this, &MainWindow::onDeleteClicked);
+    connect(workplaceEdit_, &QLineEdit::textChanged, this, &MainWindow::onWorkplaceChanged);
+    connect(bindWorkplaceCheck_, &QCheckBox::toggled, this, &MainWindow::onBindToggled);
+    connect(templateButton, &QPushButton::clicked, this, &MainWindow::onTemplateClicked);
+    connect(chooseWorkbookButton_, &QPushButton::clicked, this,
+            &MainWindow::onChooseWorkbookClicked);
+    connect(clearButton, &QPushButton::clicked, this, &MainWindow::onClearWorkbookClicked);
+    connect(generateButton_, &QPushButton::clicked, this, &MainWindow::onGenerateClicked);
+    connect(outputFolderButton_, &QPushButton::clicked, this, &MainWindow::onOutputFolderClicked);
+    connect(closeButton_, &QPushButton::clicked, this, &MainWindow::close);
     // Escape presses "Uždaryti programą" while it is enabled.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] {
-        if (btn_close->isEnabled()) {
-            btn_close->click();
+        if (closeButton_->isEnabled()) {
+            closeButton_->click();
         }
     });
 
@@ -280,22 +272,20 @@ void Tfrm_export_xml::buildControls() {
     }
 }
 
-void Tfrm_export_xml::FormCreate() {
-    const std::string position = SettingsFile.read("NUSTATYMAI", "asmuo");
-    bool isNumber = false;
-    const int index = QString::fromStdString(position).toInt(&isNumber);
-    LoadPayerList(isNumber ? index : 0);
-    setWorkplaceName(qs(SettingsFile.read("NUSTATYMAI", "darbo_vieta")));
-    ProgramVersion = SettingsFile.read("VERSIJA", "nr");
-    setWindowTitle(QStringLiteral("Kolvira     v") + qs(ProgramVersion));
+void MainWindow::startUp() {
+    loadPayerList(settings_.payerPosition());
+    setWorkplaceName(qs(settings_.workplace()));
+    programVersion_ = settings_.programVersion();
+    setWindowTitle(QStringLiteral("Kolvira     v") + qs(programVersion_));
     const Period period = previousMonth(services_.today());
-    dt_nuo->setDate(toQDate(period.from));
-    dt_iki->setDate(toQDate(period.to));
-    lb_action->setText(QString());
+    fromDate_->setDate(toQDate(period.from));
+    toDate_->setDate(toQDate(period.to));
+    actionLabel_->setText(QString());
     if (services_.startUpdateCheck) {
         try {
-            auto* bridge = new UpdateBridge(StatusBar1, *services_.boxes, *services_.desktop, this);
-            services_.startUpdateCheck(*bridge, ProgramVersion);
+            updateBridge_ =
+                new UpdateBridge(statusPanel_, *services_.boxes, *services_.desktop, this);
+            services_.startUpdateCheck(*updateBridge_, programVersion_);
         } catch (...) {
             // The window stays fully usable without the update check.
         }
@@ -303,234 +293,203 @@ void Tfrm_export_xml::FormCreate() {
 }
 
 // The workplace field shows capitals, also for a name the program assigns.
-void Tfrm_export_xml::setWorkplaceName(const QString& name) {
+void MainWindow::setWorkplaceName(const QString& name) {
     QString upper = name;
     for (QChar& c : upper) {
         if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) {
             c = c.toUpper();
         }
     }
-    ed_part_number->setText(upper);
+    workplaceEdit_->setText(upper);
 }
 
-void Tfrm_export_xml::btn_templateClick() {
+void MainWindow::onTemplateClicked() {
     desktop().open(paths_.templateFolder() + "/");
 }
 
-void Tfrm_export_xml::btn_openClick() {
+void MainWindow::onChooseWorkbookClicked() {
     const auto path = services_.files->chooseWorkbook();
     if (!path) {
-        btn_valytiClick();
+        onClearWorkbookClicked();
         return;
     }
-    lb_dok_link->setText(qs(*path));
-    lb_dok_pav->setText(QFileInfo(qs(*path)).fileName());
+    workbookPath_ = *path;
+    workbookName_->setText(QFileInfo(qs(*path)).fileName());
 }
 
-void Tfrm_export_xml::btn_valytiClick() {
-    lb_dok_link->setText(kNoWorkbookPath);
-    lb_dok_pav->setText(kNoWorkbook);
+void MainWindow::onClearWorkbookClicked() {
+    workbookPath_.reset();
+    workbookName_->setText(kNoWorkbook);
 }
 
-void Tfrm_export_xml::btn_rinkmenosClick() {
+void MainWindow::onOutputFolderClicked() {
     ::mkdir(paths_.outputFolder().c_str(), 0777);  // a failure shows when the folder opens
     desktop().open(paths_.outputFolder() + "/");
 }
 
-void Tfrm_export_xml::btn_closeClick() {
-    close();
-}
-
 // The update hand-over: a running download may keep the window open, and a complete installer
 // is offered once the close is allowed.
-void Tfrm_export_xml::closeEvent(QCloseEvent* event) {
-    if (!FormCloseQuery(StatusBar1->text().toStdString(), *services_.boxes)) {
+void MainWindow::closeEvent(QCloseEvent* event) {
+    const auto downloading = [this] { return updateBridge_ && updateBridge_->downloading(); };
+    if (!closeAllowed(downloading(), *services_.boxes)) {
         event->ignore();
         return;
     }
-    FormClose(StatusBar1->text().toStdString(), paths_, *services_.boxes, *services_.desktop);
+    offerInstallerAtClose(downloading(), paths_, *services_.boxes, *services_.desktop);
     event->accept();
 }
 
-void Tfrm_export_xml::lb_copyrightClick() {
+void MainWindow::onCopyrightClicked() {
     desktop().open("https://www.kolvira.lt/");
 }
 
-void Tfrm_export_xml::btn_isaf_xmlClick() {
+void MainWindow::onGenerateClicked() {
     beginBusy();
-    lastRun_ = runGeneration(inputs(), *this, *this, SettingsFile, services_.openWorkbook,
+    lastRun_ = runGeneration(inputs(), *this, *this, settings_.file(), services_.openWorkbook,
                              services_.exporter);
     endBusy();
 }
 
 // ---- Payer register ----
 
-int Tfrm_export_xml::selectedPayer() const {
-    return cb_asmuo->currentIndex();
+void MainWindow::reportFailure(const Result<void>& result) {
+    services_.boxes->show(MessageKind::Error, result.message());
 }
 
-void Tfrm_export_xml::reportFailure(const Status& status) {
-    services_.boxes->show(MessageKind::Error, status.message());
-}
-
-void Tfrm_export_xml::LoadPayerList(int position) {
-    cb_asmuo->clear();
+void MainWindow::loadPayerList(int position) {
+    payerList_->clear();
     const PayerRegister register_(paths_.payerRegister());
     if (!register_.exists()) {
         return;
     }
-    const auto loaded = register_.load();
-    for (size_t i = 0; i < loaded.lines.size(); ++i) {
-        const auto fields = splitPayerLine(loaded.lines[i]);
-        cb_asmuo->addItem(qs(fields[0]));
-        if (static_cast<int>(i) != position) {
+    const auto lines = register_.load();
+    const int count = lines.ok() ? static_cast<int>(lines->size()) : 0;
+    for (int i = 0; i < count; ++i) {
+        Payer payer = Payer::parse((*lines)[static_cast<size_t>(i)]);
+        payerList_->addItem(qs(payer.name));
+        if (i != position) {
             continue;
         }
-        lb_pvm_kodas->setText(fields.size() > 1 ? qs(fields[1]) : kNoVatCode);
-        lb_im_kodas->setText(fields.size() > 2 ? qs(fields[2]) : kNoPayerCode);
-        cb_asmuo->setCurrentIndex(position);
-        if (fields.size() > 3 && !fields[3].empty()) {
-            setWorkplaceName(qs(fields[3]));
-            cb_priskirti->setChecked(true);
+        const QString workplace = qs(payer.workplace);
+        payer_ = std::move(payer);
+        payerList_->setCurrentIndex(position);
+        // The payer's own workplace name replaces the one last used; without one, the field
+        // keeps its text.
+        if (!workplace.isEmpty()) {
+            setWorkplaceName(workplace);
+            bindWorkplaceCheck_->setChecked(true);
         } else {
-            cb_priskirti->setChecked(false);
+            bindWorkplaceCheck_->setChecked(false);
         }
     }
     // Adding the first item selects it; only the position asked for may be selected.
-    if (position < 0 || position >= cb_asmuo->count()) {
-        cb_asmuo->setCurrentIndex(-1);
+    if (position < 0 || position >= payerList_->count()) {
+        payerList_->setCurrentIndex(-1);
     }
 }
 
-void Tfrm_export_xml::cb_asmuoChange(int position) {
-    LoadPayerList(position);
+void MainWindow::onPayerActivated(int position) {
+    loadPayerList(position);
     storePayerPosition(position);
 }
 
-void Tfrm_export_xml::storePayerPosition(int position) {
-    if (const Status written = SettingsFile.write("NUSTATYMAI", "asmuo", std::to_string(position));
+void MainWindow::storePayerPosition(int position) {
+    if (const auto written = settings_.setPayerPosition(position); !written.ok()) {
+        reportFailure(written);
+    }
+}
+
+void MainWindow::onNewClicked() {
+    PayerDialog dialog(Payer{}, this);
+    const auto entered = dialog.ask();
+    if (!entered) {
+        return;
+    }
+    const auto added = PayerRegister(paths_.payerRegister()).add(*entered);
+    if (!added.ok()) {
+        reportFailure(Failure(added.message()));
+        return;
+    }
+    // The payer just added is selected, and the next start selects it again.
+    loadPayerList(*added);
+    storePayerPosition(*added);
+}
+
+void MainWindow::onEditClicked() {
+    const int selected = payerList_->currentIndex();
+    Payer prefill;
+    prefill.name = payerList_->currentText().toStdString();
+    if (payer_) {
+        prefill.vatCode = payer_->vatCode;
+        prefill.companyCode = payer_->companyCode;
+    }
+    // The workplace part is taken before the dialog opens.
+    if (bindWorkplaceCheck_->isChecked()) {
+        prefill.workplace = workplaceEdit_->text().toStdString();
+    }
+    PayerDialog dialog(prefill, this);
+    const auto edited = dialog.ask();
+    if (!edited) {
+        return;
+    }
+    const auto replaced = PayerRegister(paths_.payerRegister()).replace(selected, *edited);
+    if (!replaced.ok()) {
+        reportFailure(Failure(replaced.message()));
+        return;
+    }
+    // The payer just edited stays selected, also at the next start.
+    loadPayerList(*replaced);
+    if (selected >= 0) {
+        storePayerPosition(*replaced);
+    }
+}
+
+void MainWindow::onDeleteClicked() {
+    const int selected = payerList_->currentIndex();
+    if (selected < 0) {
+        return;
+    }
+    const std::string question = "Ar tikrai norite pašalinti iš sąrašo šį PVM mokėtoją?\n\r\n\r" +
+                                 payerList_->currentText().toStdString() + "\n\r";
+    if (services_.boxes->show(MessageKind::Confirmation, question) != Answer::Yes) {
+        return;
+    }
+    if (const auto removed = PayerRegister(paths_.payerRegister()).remove(selected);
+        !removed.ok()) {
+        reportFailure(removed);
+        return;
+    }
+    loadPayerList(-1);
+    storePayerPosition(0);
+}
+
+// While the box is ticked every change of the workplace name is stored in the selected payer's
+// line. A binding that fails is not reported: it is simply not stored.
+void MainWindow::onWorkplaceChanged() {
+    setTextColor(workplaceCaption_, workplaceEdit_->text().isEmpty()
+                                        ? QColor(255, 0, 0)
+                                        : palette().color(QPalette::WindowText));
+    if (bindWorkplaceCheck_->isChecked()) {
+        (void)PayerRegister(paths_.payerRegister())
+            .bindWorkplace(payerList_->currentIndex(), workplaceEdit_->text().toStdString());
+    }
+    if (const auto written = settings_.setWorkplace(workplaceEdit_->text().toStdString());
         !written.ok()) {
         reportFailure(written);
     }
 }
 
-void Tfrm_export_xml::btn_newClick() {
-    Tfrm_naujas_xml dialog(this);
-    if (dialog.exec() != QDialog::Accepted) {
-        return;
-    }
-    const std::string line =
-        dialog.ed_pav->text().toStdString() + ";;" + dialog.ed_im_kodas->text().toStdString() + ";";
-    int position = -1;
-    if (const Status added = PayerRegister(paths_.payerRegister()).add(line, position);
-        !added.ok()) {
-        reportFailure(added);
-        return;
-    }
-    // The payer just added is selected, and the next start selects it again.
-    LoadPayerList(position);
-    storePayerPosition(position);
-}
-
-void Tfrm_export_xml::btn_koreguotiClick() {
-    const int selected = selectedPayer();
-    Tfrm_naujas_xml dialog(this);
-    dialog.lb_id->setText(QString::number(selected));
-    dialog.ed_pav->setText(cb_asmuo->currentText());
-    if (lb_im_kodas->text() != kNoPayerCode) {
-        dialog.ed_im_kodas->setText(lb_im_kodas->text());
-    }
-    if (lb_pvm_kodas->text() != kNoVatCode) {
-        dialog.ed_pvm_kodas->setText(lb_pvm_kodas->text());
-    }
-    const QString workplace = cb_priskirti->isChecked() ? ed_part_number->text() : QString();
-    if (dialog.exec() != QDialog::Accepted) {
-        return;
-    }
-    const std::string line =
-        (dialog.ed_pav->text() + QLatin1Char(';') + dialog.ed_pvm_kodas->text() + QLatin1Char(';') +
-         dialog.ed_im_kodas->text() + QLatin1Char(';') + workplace)
-            .toStdString();
-    int position = selected;
-    if (const Status replaced = PayerRegister(paths_.payerRegister()).replace(position, line);
-        !replaced.ok()) {
-        reportFailure(replaced);
-        return;
-    }
-    // The payer just edited stays selected, also at the next start.
-    LoadPayerList(position);
-    if (selected >= 0) {
-        storePayerPosition(position);
-    }
-}
-
-void Tfrm_export_xml::btn_mok_deleteClick() {
-    const int selected = selectedPayer();
-    if (selected < 0) {
-        return;
-    }
-    const std::string question = "Ar tikrai norite pašalinti iš sąrašo šį PVM mokėtoją?\n\r\n\r" +
-                                 cb_asmuo->currentText().toStdString() + "\n\r";
-    if (services_.boxes->show(MessageKind::Confirmation, question) != kAnswerYes) {
-        return;
-    }
-    if (const Status removed = PayerRegister(paths_.payerRegister()).remove(selected);
-        !removed.ok()) {
-        reportFailure(removed);
-        return;
-    }
-    LoadPayerList(-1);
-    storePayerPosition(0);
-}
-
-// Rewrites the selected payer's line with the workplace name bound, or unbound when `bind`
-// is false. A failure is not reported: the binding is simply not stored.
-static void rebindSelected(const AppPaths& paths, int selected, bool bind,
-                           const QString& workplace) {
-    const PayerRegister register_(paths.payerRegister());
-    if (!register_.exists()) {
-        return;
-    }
-    auto loaded = register_.load();
-    if (!loaded.status.ok()) {
-        return;
-    }
-    if (selected >= 0 && static_cast<size_t>(selected) < loaded.lines.size()) {
-        std::string line;
-        if (!bindPayerLine(loaded.lines[static_cast<size_t>(selected)],
-                           bind ? workplace.toStdString() : std::string(), line)) {
-            return;
-        }
-        if (line == loaded.lines[static_cast<size_t>(selected)]) {
-            return;  // already stored so
-        }
-        loaded.lines[static_cast<size_t>(selected)] = line;
-    }
-    (void)register_.save(loaded.lines);
-}
-
-void Tfrm_export_xml::ed_part_numberChange() {
-    setTextColor(lb_darbo_vieta, ed_part_number->text().isEmpty()
-                                     ? QColor(255, 0, 0)
-                                     : palette().color(QPalette::WindowText));
-    if (cb_priskirti->isChecked()) {
-        rebindSelected(paths_, selectedPayer(), true, ed_part_number->text());
-    }
-    const Status written =
-        SettingsFile.write("NUSTATYMAI", "darbo_vieta", ed_part_number->text().toStdString());
-    if (!written.ok()) {
-        reportFailure(written);
-    }
-}
-
-void Tfrm_export_xml::cb_priskirtiClick() {
-    rebindSelected(paths_, selectedPayer(), cb_priskirti->isChecked(), ed_part_number->text());
+void MainWindow::onBindToggled() {
+    const std::string workplace =
+        bindWorkplaceCheck_->isChecked() ? workplaceEdit_->text().toStdString() : std::string();
+    (void)PayerRegister(paths_.payerRegister())
+        .bindWorkplace(payerList_->currentIndex(), workplace);
 }
 
 // The workplace field takes digits and the letters A-Z (typed letters become capitals),
 // backspace and tab; every other typed character is discarded, clipboard shortcuts included.
-bool Tfrm_export_xml::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ed_part_number && event->type() == QEvent::KeyPress) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == workplaceEdit_ && event->type() == QEvent::KeyPress) {
         const auto typed = typedCharacter(static_cast<QKeyEvent*>(event));
         if (!typed || *typed == QChar(8) || *typed == QChar(9) ||
             (*typed >= QLatin1Char('0') && *typed <= QLatin1Char('9'))) {
@@ -539,7 +498,7 @@ bool Tfrm_export_xml::eventFilter(QObject* watched, QEvent* event) {
         const QChar c = *typed;
         if ((c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
             (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))) {
-            ed_part_number->insert(QString(c.toUpper()));
+            workplaceEdit_->insert(QString(c.toUpper()));
         }
         return true;
     }
@@ -548,32 +507,32 @@ bool Tfrm_export_xml::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- What the generation run needs of the window ----
 
-RunInputs Tfrm_export_xml::inputs() {
+RunInputs MainWindow::inputs() {
     RunInputs in;
-    in.workplaceName = ed_part_number->text().toStdString();
-    in.payerCode =
-        lb_im_kodas->text() == kNoPayerCode ? std::string() : lb_im_kodas->text().toStdString();
-    in.payerCount = cb_asmuo->count();
-    in.workbookPath =
-        lb_dok_link->text() == kNoWorkbookPath ? std::string() : lb_dok_link->text().toStdString();
-    in.workbookFileName = lb_dok_pav->text().toStdString();
-    in.period = {fromQDate(dt_nuo->date()), fromQDate(dt_iki->date())};
+    in.workplaceName = workplaceEdit_->text().toStdString();
+    in.payerCode = payer_ ? payer_->companyCode : std::string();
+    in.payerCount = payerList_->count();
+    in.workbookPath = workbookPath_.value_or(std::string());
+    in.workbookFileName = workbookName_->text().toStdString();
+    in.period = {fromQDate(fromDate_->date()), fromQDate(toDate_->date())};
     in.regional = services_.regional();
-    in.programVersion = ProgramVersion;
+    in.programVersion = programVersion_;
     in.outputFolder = paths_.outputFolder();
     return in;
 }
 
-void Tfrm_export_xml::beginBusy() {
+void MainWindow::beginBusy() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    for (QPushButton* button : {btn_open, btn_isaf_xml, btn_rinkmenos, btn_close}) {
+    for (QPushButton* button :
+         {chooseWorkbookButton_, generateButton_, outputFolderButton_, closeButton_}) {
         button->setEnabled(false);
     }
     sinceEvents_.start();
 }
 
-void Tfrm_export_xml::endBusy() {
-    for (QPushButton* button : {btn_open, btn_isaf_xml, btn_rinkmenos, btn_close}) {
+void MainWindow::endBusy() {
+    for (QPushButton* button :
+         {chooseWorkbookButton_, generateButton_, outputFolderButton_, closeButton_}) {
         button->setEnabled(true);
     }
     setStatus({});
@@ -582,65 +541,65 @@ void Tfrm_export_xml::endBusy() {
     QApplication::restoreOverrideCursor();
 }
 
-void Tfrm_export_xml::markWorkplaceMissing() {
-    setTextColor(lb_darbo_vieta, QColor(255, 0, 0));
+void MainWindow::markWorkplaceMissing() {
+    setTextColor(workplaceCaption_, QColor(255, 0, 0));
 }
 
 // The status text and the progress are kept here and reach the widgets when events are let
 // through (or a box shows), not on every row: that is when the window can repaint anyway.
-void Tfrm_export_xml::setStatus(const std::string& text) {
+void MainWindow::setStatus(const std::string& text) {
     status_ = text;
     statusShown_ = false;
 }
 
-void Tfrm_export_xml::setProgress(int position, int maximum) {
+void MainWindow::setProgress(int position, int maximum) {
     progress_ = {position, maximum};
 }
 
-void Tfrm_export_xml::stepProgress() {
+void MainWindow::stepProgress() {
     ++progress_.position;
 }
 
-void Tfrm_export_xml::showProgress() {
+void MainWindow::showProgress() {
     if (!statusShown_) {
-        lb_action->setText(qs(status_));
+        actionLabel_->setText(qs(status_));
         statusShown_ = true;
     }
-    if (ProgressBar1->maximum() != progress_.maximum) {
-        ProgressBar1->setRange(0, progress_.maximum);
+    if (progressBar_->maximum() != progress_.maximum) {
+        progressBar_->setRange(0, progress_.maximum);
     }
-    ProgressBar1->setValue(progress_.position);
+    progressBar_->setValue(progress_.position);
 }
 
-void Tfrm_export_xml::processEvents() {
+void MainWindow::processEvents() {
     showProgress();
     QCoreApplication::processEvents();
     sinceEvents_.restart();
 }
 
-void Tfrm_export_xml::keepResponsive() {
+void MainWindow::keepResponsive() {
     // Labels and the bar repaint and input is handled, but not at the cost of every row.
     if (sinceEvents_.elapsed() >= 30) {
         processEvents();
     }
 }
 
-int Tfrm_export_xml::showMessage(MessageKind kind, const std::string& text) {
+Answer MainWindow::showMessage(MessageKind kind, const std::string& text) {
     showProgress();
     return services_.boxes->show(kind, text);
 }
 
-void Tfrm_export_xml::showSaved(const std::string& path) {
+void MainWindow::showSaved(const std::string& path) {
     showProgress();
     services_.boxes->show(MessageKind::Information, savedMessageText(path));
 }
 
-void Tfrm_export_xml::editPayer() {
-    btn_koreguotiClick();
+void MainWindow::editPayer() {
+    onEditClicked();
 }
-void Tfrm_export_xml::newPayer() {
-    btn_newClick();
+void MainWindow::newPayer() {
+    onNewClicked();
 }
-DesktopShell& Tfrm_export_xml::desktop() {
+DesktopShell& MainWindow::desktop() {
     return *services_.desktop;
 }

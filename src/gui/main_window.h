@@ -4,12 +4,15 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "base/app_paths.h"
 #include "base/date.h"
-#include "base/profile_file.h"
+#include "base/program_settings.h"
 #include "base/progress.h"
+#include "base/result.h"
+#include "payers/payer.h"
 #include "run/generation_run.h"
 #include "run/run_front_end.h"
 
@@ -43,57 +46,24 @@ struct WindowServices {
 
 // The main window: payer, workplace, period, workbook, and the button that makes the file.
 // It owns all state that exists while the program runs; the settings file and the payer
-// register keep what outlives it.
-class Tfrm_export_xml : public QMainWindow, private RunPrompts, private Progress {
+// register keep what outlives it. Its widgets carry their given names as object names
+// (docs/names.md), by which tests find them.
+class MainWindow : public QMainWindow, private RunPrompts, private Progress {
     Q_OBJECT
   public:
-    Tfrm_export_xml(AppPaths paths, WindowServices services, QWidget* parent = nullptr);
+    MainWindow(AppPaths paths, WindowServices services, QWidget* parent = nullptr);
 
-    // Controls, by the names the rest of the program uses for them.
-    QComboBox* cb_asmuo;
-    QPushButton* btn_new;
-    QPushButton* btn_koreguoti;
-    QPushButton* btn_mok_delete;
-    QLabel* lb_darbo_vieta;
-    QLineEdit* ed_part_number;
-    QCheckBox* cb_priskirti;
-    QLabel* lb_im_kodas;
-    QLabel* lb_pvm_kodas;
-    QDateEdit* dt_nuo;
-    QDateEdit* dt_iki;
-    QLabel* lb_info;
-    QPushButton* btn_template;
-    QPushButton* btn_open;
-    QLabel* lb_dok_pav;
-    QLabel* lb_dok_link;
-    QPushButton* btn_valyti;
-    QLabel* lb_action;
-    QProgressBar* ProgressBar1;
-    QPushButton* btn_isaf_xml;
-    QPushButton* btn_rinkmenos;
-    QPushButton* btn_close;
-    QLabel* lb_copyright;
-    QLabel* StatusBar1;  // the status bar's one panel
+    const std::string& programVersion() const { return programVersion_; }
 
-    const std::string& programVersion() const { return ProgramVersion; }
+    // Rebuilds the payer list from the register and selects the payer at `position`; a
+    // position that matches no line selects nothing and leaves the payer's codes as they were.
+    void loadPayerList(int position);
 
-    // Handlers.
-    void btn_templateClick();
-    void btn_openClick();
-    void btn_valytiClick();
-    void btn_rinkmenosClick();
-    void btn_closeClick();
-    void btn_isaf_xmlClick();
-    void lb_copyrightClick();
-
-    void LoadPayerList(int position);
-    void cb_asmuoChange(int position);
-    void btn_newClick();
-    void btn_koreguotiClick();
-    void btn_mok_deleteClick();
-    void ed_part_numberChange();
-    void cb_priskirtiClick();
-
+    // The payer whose codes the window holds: the one selected last; nothing until a position
+    // matched a line of the register. A deletion leaves it as it was.
+    const std::optional<Payer>& payer() const { return payer_; }
+    // The chosen workbook's full path; nothing when none is chosen.
+    const std::optional<std::string>& workbookPath() const { return workbookPath_; }
     // The outcome of the last generation run.
     const RunResult& lastRun() const { return lastRun_; }
 
@@ -103,11 +73,24 @@ class Tfrm_export_xml : public QMainWindow, private RunPrompts, private Progress
 
   private:
     void buildControls();
-    void FormCreate();
+    void startUp();
     void setWorkplaceName(const QString& name);
-    void reportFailure(const Status& status);
+    void reportFailure(const Result<void>& result);
     void storePayerPosition(int position);
-    int selectedPayer() const;
+
+    // Handlers of the controls.
+    void onTemplateClicked();
+    void onChooseWorkbookClicked();
+    void onClearWorkbookClicked();
+    void onOutputFolderClicked();
+    void onGenerateClicked();
+    void onCopyrightClicked();
+    void onPayerActivated(int position);
+    void onNewClicked();
+    void onEditClicked();
+    void onDeleteClicked();
+    void onWorkplaceChanged();
+    void onBindToggled();
 
     // What a generation run takes from the window: the inputs, the busy state around it.
     RunInputs inputs();
@@ -116,22 +99,42 @@ class Tfrm_export_xml : public QMainWindow, private RunPrompts, private Progress
 
     // RunPrompts
     void markWorkplaceMissing() override;
-    void setStatus(const std::string& text) override;
-    void setProgress(int position, int maximum) override;
-    void stepProgress() override;
-    void processEvents() override;
-    void keepResponsive() override;
-    int showMessage(MessageKind kind, const std::string& text) override;
+    Answer showMessage(MessageKind kind, const std::string& text) override;
     void showSaved(const std::string& path) override;
     void editPayer() override;
     void newPayer() override;
     DesktopShell& desktop() override;
 
+    // Progress
+    void setStatus(const std::string& text) override;
+    void setProgress(int position, int maximum) override;
+    void stepProgress() override;
+    void processEvents() override;
+    void keepResponsive() override;
+    void showProgress();
+
     AppPaths paths_;
     WindowServices services_;
-    ProfileFile SettingsFile;
-    std::string ProgramVersion;
-    void showProgress();
+    ProgramSettings settings_;
+    std::string programVersion_;
+    std::optional<Payer> payer_;
+    std::optional<std::string> workbookPath_;
+    UpdateBridge* updateBridge_ = nullptr;  // a child of the window; none when not wired
+
+    QComboBox* payerList_ = nullptr;
+    QLabel* workplaceCaption_ = nullptr;
+    QLineEdit* workplaceEdit_ = nullptr;
+    QCheckBox* bindWorkplaceCheck_ = nullptr;
+    QDateEdit* fromDate_ = nullptr;
+    QDateEdit* toDate_ = nullptr;
+    QPushButton* chooseWorkbookButton_ = nullptr;
+    QLabel* workbookName_ = nullptr;
+    QLabel* actionLabel_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    QPushButton* generateButton_ = nullptr;
+    QPushButton* outputFolderButton_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
+    QLabel* statusPanel_ = nullptr;  // the status bar's one panel: the update's progress
 
     QElapsedTimer sinceEvents_;
     std::string status_;

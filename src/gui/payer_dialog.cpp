@@ -28,7 +28,7 @@ class PayerNameValidator : public QValidator {
 
 }  // namespace
 
-Tfrm_naujas_xml::Tfrm_naujas_xml(QWidget* parent) : QDialog(parent) {
+PayerDialog::PayerDialog(Payer payer, QWidget* parent) : QDialog(parent), payer_(std::move(payer)) {
     setObjectName(QStringLiteral("frm_naujas_xml"));
     setWindowTitle(QStringLiteral("Asmuo"));
     setAutoFillBackground(true);
@@ -36,67 +36,77 @@ Tfrm_naujas_xml::Tfrm_naujas_xml(QWidget* parent) : QDialog(parent) {
     cream.setColor(QPalette::Window, QColor(255, 251, 240));
     setPalette(cream);
 
-    ed_pav = new QLineEdit(this);
-    ed_pav->setObjectName(QStringLiteral("ed_pav"));
-    ed_pav->setMaxLength(45);
-    ed_pav->setValidator(new PayerNameValidator(ed_pav));
+    nameEdit_ = new QLineEdit(this);
+    nameEdit_->setObjectName(QStringLiteral("ed_pav"));
+    nameEdit_->setMaxLength(45);
+    nameEdit_->setValidator(new PayerNameValidator(nameEdit_));
 
-    ed_im_kodas = new QLineEdit(this);
-    ed_im_kodas->setObjectName(QStringLiteral("ed_im_kodas"));
-    ed_im_kodas->setMaxLength(11);
-    ed_im_kodas->installEventFilter(this);
+    codeEdit_ = new QLineEdit(this);
+    codeEdit_->setObjectName(QStringLiteral("ed_im_kodas"));
+    codeEdit_->setMaxLength(11);
+    codeEdit_->installEventFilter(this);
 
-    ed_pvm_kodas = new QLineEdit(this);
-    ed_pvm_kodas->setObjectName(QStringLiteral("ed_pvm_kodas"));
-    ed_pvm_kodas->setMaxLength(13);
-    ed_pvm_kodas->setVisible(false);
-    ed_pvm_kodas->setEnabled(false);
-
-    lb_id = new QLabel(this);
-    lb_id->setObjectName(QStringLiteral("lb_id"));
-    lb_id->setVisible(false);
-
-    btn_ok = new QPushButton(QStringLiteral("Įvesti"), this);
-    btn_ok->setObjectName(QStringLiteral("btn_ok"));
-    btn_ok->setEnabled(false);
-    btn_cancel = new QPushButton(QStringLiteral("Atšaukti"), this);
-    btn_cancel->setObjectName(QStringLiteral("btn_cancel"));
+    okButton_ = new QPushButton(QStringLiteral("Įvesti"), this);
+    okButton_->setObjectName(QStringLiteral("btn_ok"));
+    okButton_->setEnabled(false);
+    auto* cancelButton = new QPushButton(QStringLiteral("Atšaukti"), this);
+    cancelButton->setObjectName(QStringLiteral("btn_cancel"));
     // No default button: Enter in a field does not close the dialog.
-    for (QPushButton* button : {btn_ok, btn_cancel}) {
+    for (QPushButton* button : {okButton_, cancelButton}) {
         button->setAutoDefault(false);
         button->setDefault(false);
     }
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Pavadinimas (vardas, pavardė):"), this), 0, 0);
-    layout->addWidget(ed_pav, 1, 0);
+    layout->addWidget(nameEdit_, 1, 0);
     layout->addWidget(new QLabel(QStringLiteral("Įmonės (asmens) kodas:"), this), 2, 0);
-    layout->addWidget(ed_im_kodas, 3, 0);
+    layout->addWidget(codeEdit_, 3, 0);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(btn_ok);
-    buttons->addWidget(btn_cancel);
+    buttons->addWidget(okButton_);
+    buttons->addWidget(cancelButton);
     layout->addLayout(buttons, 4, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    ed_pav->setMinimumWidth(320);
-    setTabOrder(ed_pav, ed_im_kodas);
-    setTabOrder(ed_im_kodas, btn_ok);
-    setTabOrder(btn_ok, btn_cancel);
+    nameEdit_->setMinimumWidth(320);
+    setTabOrder(nameEdit_, codeEdit_);
+    setTabOrder(codeEdit_, okButton_);
+    setTabOrder(okButton_, cancelButton);
 
-    connect(ed_pav, &QLineEdit::textChanged, this, &Tfrm_naujas_xml::ed_pavChange);
-    connect(ed_im_kodas, &QLineEdit::textChanged, this, &Tfrm_naujas_xml::ed_pavChange);
-    connect(btn_ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btn_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(nameEdit_, &QLineEdit::textChanged, this, &PayerDialog::updateOkButton);
+    connect(codeEdit_, &QLineEdit::textChanged, this, &PayerDialog::updateOkButton);
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    // The prefill enables OK at once when both texts are there. Like the fields, the VAT code
+    // it carries holds 13 characters at most.
+    nameEdit_->setText(QString::fromStdString(payer_.name));
+    codeEdit_->setText(QString::fromStdString(payer_.companyCode));
+    payer_.vatCode = QString::fromStdString(payer_.vatCode).left(13).toStdString();
+}
+
+std::optional<Payer> PayerDialog::ask() {
+    if (exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return payer();
+}
+
+Payer PayerDialog::payer() const {
+    Payer entered = payer_;
+    entered.name = nameEdit_->text().toStdString();
+    entered.companyCode = codeEdit_->text().toStdString();
+    return entered;
 }
 
 // OK is enabled while both the name and the code hold text (a name of blanks counts).
-void Tfrm_naujas_xml::ed_pavChange() {
-    btn_ok->setEnabled(!ed_pav->text().isEmpty() && !ed_im_kodas->text().isEmpty());
+void PayerDialog::updateOkButton() {
+    okButton_->setEnabled(!nameEdit_->text().isEmpty() && !codeEdit_->text().isEmpty());
 }
 
 // The code field takes digits, backspace and tab; every other typed character is discarded,
 // the clipboard shortcuts included.
-bool Tfrm_naujas_xml::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ed_im_kodas && event->type() == QEvent::KeyPress) {
+bool PayerDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == codeEdit_ && event->type() == QEvent::KeyPress) {
         const auto typed = typedCharacter(static_cast<QKeyEvent*>(event));
         if (typed && *typed != QChar(8) && *typed != QChar(9) &&
             !(*typed >= QLatin1Char('0') && *typed <= QLatin1Char('9'))) {

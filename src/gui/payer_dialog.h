@@ -2,28 +2,36 @@
 
 #include <QDialog>
 
-class QLabel;
+#include <optional>
+
+#include "payers/payer.h"
+
 class QLineEdit;
 class QPushButton;
 
-// The payer entry dialog "Asmuo": collects a payer's name and company code for "Naujas" and
-// "Koreguoti", and carries the VAT code and the position through an edit unchanged.
-// It only collects and returns texts; the register is written by its callers.
-class Tfrm_naujas_xml : public QDialog {
+// The payer entry dialog "Asmuo": the name and the company code of a payer for "Naujas" and
+// "Koreguoti". The VAT code and the workplace name of the payer it was opened with go through
+// unchanged. It only collects; the register is written by its callers.
+class PayerDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit Tfrm_naujas_xml(QWidget* parent = nullptr);
+    explicit PayerDialog(Payer payer = {}, QWidget* parent = nullptr);
 
-    QLineEdit* ed_pav;
-    QLineEdit* ed_im_kodas;
-    QLineEdit* ed_pvm_kodas;  // hidden: the VAT code, carried through an edit
-    QLabel* lb_id;            // hidden: the position of the payer being edited
-    QPushButton* btn_ok;
-    QPushButton* btn_cancel;
+    // Shows the dialog modally: the payer as entered when it is left with "Įvesti", nothing
+    // when it is cancelled. The texts are taken as they stand, without trimming.
+    std::optional<Payer> ask();
+
+    // The payer as the fields hold it now.
+    Payer payer() const;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void ed_pavChange();
+    void updateOkButton();
+
+    Payer payer_;  // as opened: gives the VAT code and the workplace name
+    QLineEdit* nameEdit_;
+    QLineEdit* codeEdit_;
+    QPushButton* okButton_;
 };

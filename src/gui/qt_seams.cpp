@@ -45,7 +45,7 @@ QMessageBox::Icon iconOf(MessageKind kind) {
 }
 
 // A long error list: the same text in a box that fits on the screen and scrolls.
-int showScrolling(QWidget* parent, const QString& title, const QString& text) {
+Answer showScrolling(QWidget* parent, const QString& title, const QString& text) {
     QDialog box(parent);
     box.setWindowTitle(title);
     auto* layout = new QVBoxLayout(&box);
@@ -59,7 +59,7 @@ int showScrolling(QWidget* parent, const QString& title, const QString& text) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     box.resize(std::min(640, screen.width() * 9 / 10), std::min(480, screen.height() * 8 / 10));
     box.exec();
-    return kAnswerOk;
+    return Answer::Ok;
 }
 
 }  // namespace
@@ -72,12 +72,12 @@ QString boxText(const std::string& text) {
     return result;
 }
 
-int QtMessageBoxes::show(MessageKind kind, const std::string& text) {
+Answer QtMessageBoxes::show(MessageKind kind, const std::string& text) {
     return showTitled(kind, text, titleOf(kind).toStdString());
 }
 
-int QtMessageBoxes::showTitled(MessageKind kind, const std::string& text,
-                               const std::string& title) {
+Answer QtMessageBoxes::showTitled(MessageKind kind, const std::string& text,
+                                  const std::string& title) {
     const QString shown = boxText(text);
     const QString caption = QString::fromStdString(title);
     if (shown.count(QLatin1Char('\n')) > 25 || shown.size() > 3000) {
@@ -86,11 +86,11 @@ int QtMessageBoxes::showTitled(MessageKind kind, const std::string& text,
     QMessageBox box(iconOf(kind), caption, shown, QMessageBox::NoButton, parent_);
     if (kind == MessageKind::Confirmation) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        return box.exec() == QMessageBox::Yes ? kAnswerYes : kAnswerNo;
+        return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
-    return kAnswerOk;
+    return Answer::Ok;
 }
 
 std::optional<std::string> QtFileDialog::chooseWorkbook() {

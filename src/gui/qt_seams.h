@@ -16,8 +16,8 @@ class QtMessageBoxes : public MessageBoxes {
   public:
     explicit QtMessageBoxes(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
-    int show(MessageKind kind, const std::string& text) override;
-    int showTitled(MessageKind kind, const std::string& text, const std::string& title) override;
+    Answer show(MessageKind kind, const std::string& text) override;
+    Answer showTitled(MessageKind kind, const std::string& text, const std::string& title) override;
 
   private:
     QWidget* parent_;

@@ -15,31 +15,37 @@ UpdateBridge::~UpdateBridge() {
         closing_ = true;
     }
     done_.notify_all();
-    Srautas.reset();
+    worker_.reset();
 }
 
 void UpdateBridge::start(const UpdateConfig& config, const AppPaths& paths,
                          const std::string& programVersion) {
-    Srautas = startUpdateCheck(config, paths, programVersion, *this);
+    worker_ = startUpdateCheck(config, paths, programVersion, *this);
 }
 
-int UpdateBridge::question(const std::string& text) {
-    return onWindowThread([this, text] { return boxes_.show(MessageKind::Confirmation, text); });
+// A question broken off by the window's going counts as No, a warning as read.
+Answer UpdateBridge::question(const std::string& text) {
+    return onWindowThread([this, text] { return boxes_.show(MessageKind::Confirmation, text); },
+                          Answer::No);
 }
 
-int UpdateBridge::warning(const std::string& text) {
-    return onWindowThread([this, text] { return boxes_.show(MessageKind::Warning, text); });
+Answer UpdateBridge::warning(const std::string& text) {
+    return onWindowThread([this, text] { return boxes_.show(MessageKind::Warning, text); },
+                          Answer::Ok);
 }
 
 void UpdateBridge::message(const std::string& text) {
-    onWindowThread([this, text] { return boxes_.show(MessageKind::Information, text); });
+    onWindowThread([this, text] { return boxes_.show(MessageKind::Information, text); },
+                   Answer::Ok);
 }
 
 void UpdateBridge::openInstaller(const std::string& path) {
-    onWindowThread([this, path] {
-        desktop_.open(path);
-        return 0;
-    });
+    onWindowThread(
+        [this, path] {
+            desktop_.open(path);
+            return Answer::Ok;
+        },
+        Answer::Ok);
 }
 
 void UpdateBridge::setStatusText(const std::string& text) {
@@ -59,23 +65,23 @@ void UpdateBridge::setStatusText(const std::string& text) {
 
 // A blocking queued call that the window's going can break off: a plain blocking connection
 // would leave the window waiting for the worker while the worker waits for the window.
-int UpdateBridge::onWindowThread(std::function<int()> work) {
+Answer UpdateBridge::onWindowThread(std::function<Answer()> work, Answer ifClosing) {
     if (QThread::currentThread() == thread()) {
         return work();
     }
     struct Call {
         bool done = false;
-        int result = 0;
+        Answer result = Answer::Ok;
     };
     auto call = std::make_shared<Call>();
     std::unique_lock lock(mutex_);
     if (closing_) {
-        return 0;
+        return ifClosing;
     }
     QMetaObject::invokeMethod(
         this,
         [this, call, work = std::move(work)] {
-            const int result = work();
+            const Answer result = work();
             std::lock_guard finished(mutex_);
             call->result = result;
             call->done = true;
@@ -83,5 +89,5 @@ int UpdateBridge::onWindowThread(std::function<int()> work) {
         },
         Qt::QueuedConnection);
     done_.wait(lock, [&] { return call->done || closing_; });
-    return call->done ? call->result : 0;
+    return call->done ? call->result : ifClosing;
 }

@@ -31,10 +31,13 @@ class UpdateBridge : public QObject, public UpdateHost {
                const std::string& programVersion);
 
     // The worker of this start; none when the check did not start.
-    TSrautas* worker() const { return Srautas.get(); }
+    UpdateWorker* worker() const { return worker_.get(); }
 
-    int question(const std::string& text) override;
-    int warning(const std::string& text) override;
+    // Whether a download runs, as the close hand-over sees it; never before the worker started.
+    bool downloading() const { return worker_ && worker_->downloading(); }
+
+    Answer question(const std::string& text) override;
+    Answer warning(const std::string& text) override;
     void message(const std::string& text) override;
     void setStatusText(const std::string& text) override;
     void openInstaller(const std::string& path) override;
@@ -43,8 +46,9 @@ class UpdateBridge : public QObject, public UpdateHost {
     void statusTextChanged(const QString& text);
 
   private:
-    // Runs `work` on the window's thread and waits for its result; 0 once the window goes.
-    int onWindowThread(std::function<int()> work);
+    // Runs `work` on the window's thread and waits for its answer; `ifClosing` once the window
+    // goes.
+    Answer onWindowThread(std::function<Answer()> work, Answer ifClosing);
 
     QLabel* statusBar_;
     MessageBoxes& boxes_;
@@ -52,5 +56,5 @@ class UpdateBridge : public QObject, public UpdateHost {
     std::mutex mutex_;
     std::condition_variable done_;
     bool closing_ = false;
-    std::unique_ptr<TSrautas> Srautas;
+    std::unique_ptr<UpdateWorker> worker_;
 };

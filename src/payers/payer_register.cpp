@@ -6,56 +6,25 @@
 #include "base/collation.h"
 #include "base/text_codec.h"
 
-std::vector<std::string> splitPayerLine(std::string_view line) {
-    std::vector<std::string> fields;
-    size_t start = 0;
-    while (start <= line.size()) {
-        const size_t end = line.find(';', start);
-        if (end == std::string_view::npos) {
-            if (start < line.size() || fields.empty()) {
-                fields.emplace_back(line.substr(start));
-            }
-            break;
-        }
-        fields.emplace_back(line.substr(start, end - start));
-        start = end + 1;
-    }
-    return fields;
-}
-
-bool bindPayerLine(std::string_view line, std::string_view workplace, std::string& result) {
-    const auto fields = splitPayerLine(line);
-    if (fields.size() < 3) {
-        return false;
-    }
-    result = fields[0] + ";" + fields[1] + ";" + fields[2] + ";" + std::string(workplace);
-    return true;
-}
-
 bool PayerRegister::exists() const {
     return fileExists(path_);
 }
 
-PayerRegister::Lines PayerRegister::load() const {
-    Lines result;
+Result<std::vector<std::string>> PayerRegister::load() const {
     const FileContent file = readWholeFile(path_);
     if (!file.error.empty()) {
-        result.status = Status::failure(file.error);
-        return result;
+        return Failure(file.error);
     }
-    result.lines = splitLines(decodeOwnTextFile(file.bytes));
-    return result;
+    return splitLines(decodeOwnTextFile(file.bytes));
 }
 
-Status PayerRegister::save(const std::vector<std::string>& lines) const {
+Result<void> PayerRegister::save(const std::vector<std::string>& lines) const {
     std::string content;
     for (const auto& line : lines) {
         const auto encoded = utf8ToCp1257(line);
         if (!encoded) {
-            return Status::failure("Cannot write file \"" + path_ +
-                                   "\". A line holds characters that Windows-1257 cannot "
-                                   "store: " +
-                                   line);
+            return Failure("Cannot write file \"" + path_ +
+                           "\". A line holds characters that Windows-1257 cannot store: " + line);
         }
         content += *encoded;
         content += "\r\n";
@@ -89,43 +58,78 @@ int positionOf(const std::vector<std::string>& lines, const std::string& line) {
     return -1;
 }
 
+bool inRange(const std::vector<std::string>& lines, int position) {
+    return position >= 0 && static_cast<size_t>(position) < lines.size();
+}
+
 }  // namespace
 
-Status PayerRegister::add(const std::string& line, int& position) const {
+Result<int> PayerRegister::add(const Payer& payer) const {
     auto loaded = load();
-    if (!loaded.status.ok()) {
-        return loaded.status;
+    if (!loaded.ok()) {
+        return Failure(loaded.message());
     }
-    loaded.lines.push_back(line);
-    sort(loaded.lines);
-    position = positionOf(loaded.lines, line);
-    return save(loaded.lines);
+    auto& lines = *loaded;
+    const std::string line = payer.line();
+    lines.push_back(line);
+    sort(lines);
+    if (const auto saved = save(lines); !saved.ok()) {
+        return Failure(saved.message());
+    }
+    return positionOf(lines, line);
 }
 
-Status PayerRegister::replace(int& position, const std::string& line) const {
+Result<int> PayerRegister::replace(int position, const Payer& payer) const {
     auto loaded = load();
-    if (!loaded.status.ok()) {
-        return loaded.status;
+    if (!loaded.ok()) {
+        return Failure(loaded.message());
     }
-    const bool inRange = position >= 0 && static_cast<size_t>(position) < loaded.lines.size();
-    if (inRange) {
-        loaded.lines[static_cast<size_t>(position)] = line;
+    auto& lines = *loaded;
+    const std::string line = payer.line();
+    const bool replacing = inRange(lines, position);
+    if (replacing) {
+        lines[static_cast<size_t>(position)] = line;
     }
-    sort(loaded.lines);
-    if (inRange) {
-        position = positionOf(loaded.lines, line);
+    sort(lines);
+    if (const auto saved = save(lines); !saved.ok()) {
+        return Failure(saved.message());
     }
-    return save(loaded.lines);
+    return replacing ? positionOf(lines, line) : position;
 }
 
-Status PayerRegister::remove(int position) const {
+Result<void> PayerRegister::remove(int position) const {
     auto loaded = load();
-    if (!loaded.status.ok()) {
-        return loaded.status;
+    if (!loaded.ok()) {
+        return Failure(loaded.message());
     }
-    if (position < 0 || static_cast<size_t>(position) >= loaded.lines.size()) {
-        return Status::success();
+    auto& lines = *loaded;
+    if (!inRange(lines, position)) {
+        return Result<void>::success();
     }
-    loaded.lines.erase(loaded.lines.begin() + position);
-    return save(loaded.lines);
+    lines.erase(lines.begin() + position);
+    return save(lines);
+}
+
+Result<void> PayerRegister::bindWorkplace(int position, std::string_view workplace) const {
+    if (!exists()) {
+        return Result<void>::success();
+    }
+    auto loaded = load();
+    if (!loaded.ok()) {
+        return Failure(loaded.message());
+    }
+    auto& lines = *loaded;
+    if (inRange(lines, position)) {
+        std::string& line = lines[static_cast<size_t>(position)];
+        if (splitPayerLine(line).size() < 3) {
+            return Failure("The payer's line holds no company code: " + line);
+        }
+        Payer payer = Payer::parse(line);
+        payer.workplace = workplace;
+        if (payer.line() == line) {
+            return Result<void>::success();  // already stored so
+        }
+        line = payer.line();
+    }
+    return save(lines);
 }

@@ -4,21 +4,13 @@
 #include <string_view>
 #include <vector>
 
-#include "base/status.h"
-
-// The fields of one register line: name ; VAT code ; company code ; workplace name.
-// Each ";" ends a field, and a single empty field after a final ";" is dropped, so
-// "Medis;;123;" has three fields and "Medis;;123;SANDELIS1" four.
-std::vector<std::string> splitPayerLine(std::string_view line);
-
-// Fields 1 to 3 of a line, each followed by ";", then the workplace name: the shape of a line
-// bound to a workplace ("Medis;;123;SANDELIS1") or unbound ("Medis;;123;"). Nothing when the
-// line has fewer than three fields.
-bool bindPayerLine(std::string_view line, std::string_view workplace, std::string& result);
+#include "base/result.h"
+#include "payers/payer.h"
 
 // The payer register "asmenys.txt": one payer per line, Windows-1257, CR LF. A register edited
 // on a UTF-8 system is read as UTF-8 and written back as Windows-1257. Every write replaces the
-// file atomically, so a failure leaves the old register whole.
+// file atomically, so a failure leaves the old register whole. The register works on whole
+// lines, so that a line it does not change is written back exactly as it was read.
 class PayerRegister {
   public:
     explicit PayerRegister(std::string path) : path_(std::move(path)) {}
@@ -26,25 +18,28 @@ class PayerRegister {
     const std::string& path() const { return path_; }
     bool exists() const;
 
-    struct Lines {
-        std::vector<std::string> lines;  // UTF-8, without line ends
-        Status status = Status::success();
-    };
-    // A missing file gives no lines.
-    Lines load() const;
+    // The lines in UTF-8, without line ends. A missing file gives no lines.
+    Result<std::vector<std::string>> load() const;
 
-    Status save(const std::vector<std::string>& lines) const;
+    Result<void> save(const std::vector<std::string>& lines) const;
 
     // Ascending, letter case ignored, by Lithuanian collation of the whole line.
     static void sort(std::vector<std::string>& lines);
 
-    // Adds a payer's line and keeps the file sorted; `position` becomes the new line's place.
-    Status add(const std::string& line, int& position) const;
+    // Adds the payer's line and keeps the file sorted; gives the new line's position.
+    Result<int> add(const Payer& payer) const;
     // Replaces the line at `position` (no line changes when it is out of range) and keeps the
-    // file sorted; `position` becomes the place of the replacing line, when one was replaced.
-    Status replace(int& position, const std::string& line) const;
+    // file sorted; gives the replacing line's new position, or `position` when none was
+    // replaced.
+    Result<int> replace(int position, const Payer& payer) const;
     // Removes the line at `position`; the order of the others stays.
-    Status remove(int position) const;
+    Result<void> remove(int position) const;
+
+    // Rewrites the line at `position` with its first three fields as read and the workplace
+    // name (none when empty); the order stays. A line already so is not written, and a line
+    // with fewer than three fields is refused; with `position` out of range the file is only
+    // written back. A missing register stays missing.
+    Result<void> bindWorkplace(int position, std::string_view workplace) const;
 
   private:
     std::string path_;

@@ -30,7 +30,7 @@ class RunPrompts {
   public:
     virtual ~RunPrompts() = default;
 
-    virtual int showMessage(MessageKind kind, const std::string& text) = 0;
+    virtual Answer showMessage(MessageKind kind, const std::string& text) = 0;
 
     // The i.SAF file was saved at this path: the window tells the user where it lies, the
     // command line prints the path.

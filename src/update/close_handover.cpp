@@ -4,19 +4,19 @@
 #include "update/update_record.h"
 #include "update/update_worker.h"
 
-bool FormCloseQuery(const std::string& statusText, MessageBoxes& boxes) {
-    if (statusText.empty()) {
+bool closeAllowed(bool downloading, MessageBoxes& boxes) {
+    if (!downloading) {
         return true;
     }
     return boxes.show(MessageKind::Confirmation,
                       "Atnaujinimas dar nepasibaigė.\r\nAr tikrai norite išeiti iš programos?") !=
-           kAnswerNo;
+           Answer::No;
 }
 
-void FormClose(const std::string& statusText, const AppPaths& paths, MessageBoxes& boxes,
-               DesktopShell& desktop) {
+void offerInstallerAtClose(bool downloading, const AppPaths& paths, MessageBoxes& boxes,
+                           DesktopShell& desktop) {
     // A download still running is abandoned with the program.
-    if (!statusText.empty() || !fileExists(paths.updateRecord())) {
+    if (downloading || !fileExists(paths.updateRecord())) {
         return;
     }
     // A record that cannot be used lets the window close without a word.
@@ -33,7 +33,7 @@ void FormClose(const std::string& statusText, const AppPaths& paths, MessageBoxe
     // offered for as long as its record exists.
     if (boxes.showTitled(MessageKind::Confirmation, std::string(kInstallQuestion),
                          "Programos atnaujinimas iki " + record->version + " versijos") ==
-        kAnswerYes) {
+        Answer::Yes) {
         desktop.open(installer);
     }
 }

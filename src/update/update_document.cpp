@@ -86,17 +86,17 @@ std::optional<std::string> UpdateDocument::firstText(std::string_view element) c
 
 UpdateOffer readUpdateOffer(const UpdateDocument& document) {
     UpdateOffer offer;
-    const auto laikas = document.firstText("laikas");
-    if (!laikas) {
+    const auto serviceTime = document.firstText("laikas");
+    if (!serviceTime) {
         return offer;
     }
-    offer.laikas = decimalOr(*laikas, kLeastLaikas);
-    const auto failas = document.firstText("failas");
+    offer.serviceTime = decimalOr(*serviceTime, kLeastServiceTime);
+    const auto fileName = document.firstText("failas");
     // A name that reaches outside the program's folder counts as no name at all.
-    if (!failas || !isPlainFileName(*failas)) {
+    if (!fileName || !isPlainFileName(*fileName)) {
         return offer;
     }
-    offer.fileName = *failas;
+    offer.fileName = *fileName;
     if (const auto version = document.firstText("naujaVersija")) {
         offer.newVersion = *version;
     }

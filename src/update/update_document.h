@@ -23,10 +23,10 @@ class UpdateDocument {
 // What the worker reads from the document. The reads go in this order and the first that fails
 // leaves itself and the later ones at their starting values.
 struct UpdateOffer {
-    long long laikas = 3600;  // the worker goes on to the FTP server from 3600 up
-    std::string fileName;     // the installer, on the server and beside the executable
+    long long serviceTime = 3600;  // "laikas": the worker goes on to the FTP server from 3600 up
+    std::string fileName;          // the installer, on the server and beside the executable
     std::string newVersion;
 };
 UpdateOffer readUpdateOffer(const UpdateDocument& document);
 
-constexpr long long kLeastLaikas = 3600;
+constexpr long long kLeastServiceTime = 3600;

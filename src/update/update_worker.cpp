@@ -21,35 +21,36 @@ std::string downloadQuestion(const std::string& newVersion) {
 
 }  // namespace
 
-TSrautas::TSrautas(UpdateSetup setup, UpdateHost& host) : setup_(std::move(setup)), host_(host) {}
+UpdateWorker::UpdateWorker(UpdateSetup setup, UpdateHost& host)
+    : setup_(std::move(setup)), host_(host) {}
 
-TSrautas::~TSrautas() {
+UpdateWorker::~UpdateWorker() {
     cancelled_ = true;
     join();
 }
 
-void TSrautas::start() {
+void UpdateWorker::start() {
     thread_ = std::thread([this] {
         try {
-            Execute();
+            run();
         } catch (...) {
             // A failure ends the worker without a word.
         }
-        IdFTP1.reset();
-        IdFTP_DB.reset();
+        updateServer_.reset();
+        databaseServer_.reset();
     });
 }
 
-void TSrautas::join() {
+void UpdateWorker::join() {
     if (thread_.joinable()) {
         thread_.join();
     }
 }
 
-void TSrautas::Execute() {
-    DialogAnswer = 0;
+void UpdateWorker::run() {
+    lastAnswer_.reset();
     if (setup_.programVersion.empty()) {
-        DialogAnswer = host_.warning(kVersionDeleted);
+        lastAnswer_ = host_.warning(kVersionDeleted);
         return;
     }
     if (fileExists(setup_.paths.updateRecord())) {
@@ -61,7 +62,7 @@ void TSrautas::Execute() {
 
 // The record an earlier start left: offer its installer, or clear it away once it is installed
 // or when the download never completed.
-void TSrautas::earlierDownload() {
+void UpdateWorker::earlierDownload() {
     const auto record = readUpdateRecord(setup_.paths.updateRecord());
     if (!record || !isPlainFileName(record->fileName)) {
         return;
@@ -72,8 +73,8 @@ void TSrautas::earlierDownload() {
         return;
     }
     if (record->version != setup_.programVersion && decimalOr(record->sizeText, 0) == *length) {
-        DialogAnswer = host_.question(std::string(kInstallQuestion));
-        if (DialogAnswer == kAnswerYes) {
+        lastAnswer_ = host_.question(std::string(kInstallQuestion));
+        if (lastAnswer_ == Answer::Yes) {
             host_.openInstaller(installer);
         }
         return;
@@ -81,30 +82,32 @@ void TSrautas::earlierDownload() {
     removeUpdateFiles(setup_.paths);
 }
 
-void TSrautas::checkForUpdate() {
+void UpdateWorker::checkForUpdate() {
     const UpdateOffer offer = readUpdateOffer(setup_.document);
-    if (offer.laikas < kLeastLaikas) {
+    if (offer.serviceTime < kLeastServiceTime) {
         return;
     }
-    IdFTP1 = std::make_unique<FtpConnection>(parseFtpEndpoint(setup_.config.updateFtp), cancelled_);
-    IdFTP1->connect();
-    if (!IdFTP1->connected()) {
+    updateServer_ =
+        std::make_unique<FtpConnection>(parseFtpEndpoint(setup_.config.updateFtp), cancelled_);
+    updateServer_->connect();
+    if (!updateServer_->connected()) {
         return;
     }
     if (!offer.fileName.empty() && !fetchInstaller(offer)) {
         return;
     }
-    IdFTP1->disconnect();
+    updateServer_->disconnect();
 }
 
 // False when the download failed: the worker ends there, and what was written stays.
-bool TSrautas::fetchInstaller(const UpdateOffer& offer) {
-    DialogAnswer = host_.question(downloadQuestion(offer.newVersion));
-    if (DialogAnswer != kAnswerYes) {
+bool UpdateWorker::fetchInstaller(const UpdateOffer& offer) {
+    lastAnswer_ = host_.question(downloadQuestion(offer.newVersion));
+    if (lastAnswer_ != Answer::Yes) {
         return true;
     }
+    downloading_ = true;
     setStatus(std::string(kProgressText) + "0%");
-    const auto size = IdFTP1->size(offer.fileName);
+    const auto size = updateServer_->size(offer.fileName);
     if (!size) {
         return false;  // without a size a complete installer cannot be told from a partial one
     }
@@ -115,44 +118,50 @@ bool TSrautas::fetchInstaller(const UpdateOffer& offer) {
         return false;
     }
     const std::string installer = setup_.paths.directory() + offer.fileName;
-    const auto received = IdFTP1->download(offer.fileName, installer,
-                                           [this](std::int64_t bytes) { FTP1Work(bytes); });
+    const auto received = updateServer_->download(
+        offer.fileName, installer, [this](std::int64_t bytes) { downloadProgress(bytes); });
     if (received != size) {
         return false;  // broken off, or not the size announced: the next start cleans up
     }
     // Only whether the second server takes the login decides whether to offer the installer
     // at once.
-    IdFTP_DB =
+    databaseServer_ =
         std::make_unique<FtpConnection>(parseFtpEndpoint(setup_.config.databaseFtp), cancelled_);
-    IdFTP_DB->connect();
-    if (IdFTP_DB->connected()) {
-        setStatus(std::string());
-        DialogAnswer = host_.question(std::string(kInstallQuestion));
-        if (DialogAnswer == kAnswerYes) {
+    databaseServer_->connect();
+    if (databaseServer_->connected()) {
+        endDownload();
+        lastAnswer_ = host_.question(std::string(kInstallQuestion));
+        if (lastAnswer_ == Answer::Yes) {
             host_.openInstaller(installer);
         }
-        IdFTP_DB->disconnect();
+        databaseServer_->disconnect();
     } else {
         host_.message(kNoDatabase);
     }
-    setStatus(std::string());
-    IdFTP_DB.reset();
+    endDownload();
+    databaseServer_.reset();
     return true;
 }
 
-void TSrautas::FTP1Work(std::int64_t workCount) {
+void UpdateWorker::downloadProgress(std::int64_t received) {
     if (expectedSize_ <= 0) {
         return;  // no size to measure against: the text stays as it is
     }
-    setStatus(std::string(kProgressText) +
-              std::to_string(roundedPercent(workCount, expectedSize_)) + "%");
+    setStatus(std::string(kProgressText) + std::to_string(roundedPercent(received, expectedSize_)) +
+              "%");
 }
 
-void TSrautas::setStatus(const std::string& text) {
+void UpdateWorker::setStatus(const std::string& text) {
     if (text != statusText_) {
         statusText_ = text;
         host_.setStatusText(text);
     }
+}
+
+// The download is over: the flag and the status text go together.
+void UpdateWorker::endDownload() {
+    downloading_ = false;
+    setStatus(std::string());
 }
 
 std::int64_t roundedPercent(std::int64_t count, std::int64_t total) {
@@ -180,8 +189,9 @@ std::string updateRequestAddress(const std::string& serviceUrl, const std::strin
     return address + "fr_downloaded.php?proVersija=" + percentEncoded(version);
 }
 
-std::unique_ptr<TSrautas> startUpdateCheck(const UpdateConfig& config, const AppPaths& paths,
-                                           const std::string& programVersion, UpdateHost& host) {
+std::unique_ptr<UpdateWorker> startUpdateCheck(const UpdateConfig& config, const AppPaths& paths,
+                                               const std::string& programVersion,
+                                               UpdateHost& host) {
     const auto answer =
         httpsGet(updateRequestAddress(config.serviceUrl, programVersion), config.caFile);
     if (!answer) {
@@ -191,7 +201,7 @@ std::unique_ptr<TSrautas> startUpdateCheck(const UpdateConfig& config, const App
     if (!document) {
         return nullptr;
     }
-    auto worker = std::make_unique<TSrautas>(
+    auto worker = std::make_unique<UpdateWorker>(
         UpdateSetup{paths, programVersion, config, std::move(*document)}, host);
     worker->start();
     return worker;

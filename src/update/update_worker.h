@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "base/app_paths.h"
+#include "base/message_boxes.h"
 #include "update/update_config.h"
 #include "update/update_document.h"
 
@@ -23,9 +24,9 @@ inline constexpr std::string_view kProgressText = "Pakrauname atnaujinimą: ";
 class UpdateHost {
   public:
     virtual ~UpdateHost() = default;
-    virtual int question(const std::string& text) = 0;  // Yes and No; the answer
-    virtual int warning(const std::string& text) = 0;   // OK; the answer
-    virtual void message(const std::string& text) = 0;  // a plain box with OK
+    virtual Answer question(const std::string& text) = 0;  // Yes and No; the answer
+    virtual Answer warning(const std::string& text) = 0;   // OK; the answer
+    virtual void message(const std::string& text) = 0;     // a plain box with OK
     virtual void setStatusText(const std::string& text) = 0;
     virtual void openInstaller(const std::string& path) = 0;  // through the desktop shell
 };
@@ -41,40 +42,48 @@ struct UpdateSetup {
 // The update worker: runs once per program start. It deals with an installer an earlier start
 // downloaded, or asks whether to fetch the new one the update service names, fetches it with
 // its progress in the status text, and offers to start it.
-class TSrautas {
+class UpdateWorker {
   public:
-    TSrautas(UpdateSetup setup, UpdateHost& host);
+    UpdateWorker(UpdateSetup setup, UpdateHost& host);
     // Ends the worker: whatever it waits for on the network is broken off. The host must
     // already have stopped making it wait for boxes.
-    ~TSrautas();
-    TSrautas(const TSrautas&) = delete;
-    TSrautas& operator=(const TSrautas&) = delete;
+    ~UpdateWorker();
+    UpdateWorker(const UpdateWorker&) = delete;
+    UpdateWorker& operator=(const UpdateWorker&) = delete;
 
-    // Runs `Execute` on the worker's own thread.
+    // Runs `run` on the worker's own thread.
     void start();
     // Waits until that thread has ended.
     void join();
 
-    void Execute();
+    void run();
 
     // Progress of the installer download: the count of bytes received so far.
-    void FTP1Work(std::int64_t workCount);
+    void downloadProgress(std::int64_t received);
     // The installer's size as the server reported it; the base of the percentage.
     void expectSize(std::int64_t bytes) { expectedSize_ = bytes; }
 
-    int DialogAnswer = 0;  // the answer to the last box; 6 is Yes
+    // The answer to the last box the worker asked; nothing before the first.
+    std::optional<Answer> lastAnswer() const { return lastAnswer_; }
+
+    // From the moment the user agreed to a download until it completed. A download that broke
+    // off leaves it set, as it leaves its percentage in the status text: closing still asks.
+    bool downloading() const { return downloading_; }
 
   private:
     void earlierDownload();
     void checkForUpdate();
     bool fetchInstaller(const UpdateOffer& offer);
     void setStatus(const std::string& text);
+    void endDownload();
 
     UpdateSetup setup_;
     UpdateHost& host_;
     std::atomic<bool> cancelled_ = false;
-    std::unique_ptr<FtpConnection> IdFTP1;  // the update connection
-    std::unique_ptr<FtpConnection> IdFTP_DB;
+    std::unique_ptr<FtpConnection> updateServer_;  // the installer's server
+    std::unique_ptr<FtpConnection> databaseServer_;
+    std::optional<Answer> lastAnswer_;
+    std::atomic<bool> downloading_ = false;
     std::int64_t expectedSize_ = 0;
     std::string statusText_;
     std::thread thread_;
@@ -89,5 +98,5 @@ std::string updateRequestAddress(const std::string& serviceUrl, const std::strin
 // The update check that ends start-up: the update information document is loaded now, and
 // then the worker starts. Nothing (no worker, no message) when the service cannot be reached
 // or answers with something that is not a document.
-std::unique_ptr<TSrautas> startUpdateCheck(const UpdateConfig& config, const AppPaths& paths,
-                                           const std::string& programVersion, UpdateHost& host);
+std::unique_ptr<UpdateWorker> startUpdateCheck(const UpdateConfig& config, const AppPaths& paths,
+                                               const std::string& programVersion, UpdateHost& host);

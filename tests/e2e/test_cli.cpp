@@ -98,6 +98,12 @@ TEST_F(CliTest, EachOutcomeHasItsExitCodeAndMessage) {
     result = run({"--from", "2026-11-01", "--to", "2026-11-30", "--locale", "lt_LT", book});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, dir.file("rinkmenos/Kolvira_222_202611_SAND1.xml") + "\n");
+    // A position that is no number selects the first payer, as in the window.
+    writeFile(dir.file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=x\r\ndarbo_vieta=SAND1\r\n");
+    result = run({"--from", "2026-11-01", "--to", "2026-11-30", "--locale", "lt_LT", book});
+    EXPECT_EQ(result.out, dir.file("rinkmenos/Kolvira_111_202611_SAND1.xml") + "\n") << result.err;
+    expectValidIsafFile(dir.file("rinkmenos/Kolvira_111_202611_SAND1.xml"));
+    std::filesystem::remove(dir.file("rinkmenos/Kolvira_111_202611_SAND1.xml"));
     // No rows of the period.
     result = run({"--from", "2025-01-01", "--to", "2025-01-31", book});
     EXPECT_EQ(result.exitCode, 4);

@@ -11,10 +11,21 @@
 #include "gui/scripted_boxes.h"
 #include "support/fake_run_host.h"
 
+// A widget of the window or the dialog by its object name, the name it was given
+// (docs/names.md). A name that is not there ends the test at once.
+template <typename Widget>
+Widget* widget(const QObject& parent, const char* name) {
+    auto* found = parent.findChild<Widget*>(QString::fromLatin1(name));
+    if (found == nullptr) {
+        qFatal("no widget named %s", name);
+    }
+    return found;
+}
+
 // Runs `act` on the payer dialog as soon as it is shown modally.
-inline void whenDialogOpens(std::function<void(Tfrm_naujas_xml*)> act) {
+inline void whenDialogOpens(std::function<void(PayerDialog*)> act) {
     QTimer::singleShot(0, [act] {
-        auto* dialog = qobject_cast<Tfrm_naujas_xml*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<PayerDialog*>(QApplication::activeModalWidget());
         QVERIFY2(dialog != nullptr, "the payer dialog did not open");
         act(dialog);
     });

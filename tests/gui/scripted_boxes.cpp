@@ -18,24 +18,24 @@ const char* nameOf(MessageKind kind) {
 
 }  // namespace
 
-void ScriptedMessageBoxes::expect(MessageKind kind, std::string text, int answer) {
+void ScriptedMessageBoxes::expect(MessageKind kind, std::string text, Answer answer) {
     expected_.push_back({kind, std::move(text), answer, std::string()});
 }
 
 void ScriptedMessageBoxes::expectTitled(MessageKind kind, std::string text, std::string title,
-                                        int answer) {
+                                        Answer answer) {
     expected_.push_back({kind, std::move(text), answer, std::move(title)});
 }
 
-int ScriptedMessageBoxes::show(MessageKind kind, const std::string& text) {
+Answer ScriptedMessageBoxes::show(MessageKind kind, const std::string& text) {
     return showTitled(kind, text, std::string());
 }
 
-int ScriptedMessageBoxes::showTitled(MessageKind kind, const std::string& text,
-                                     const std::string& title) {
+Answer ScriptedMessageBoxes::showTitled(MessageKind kind, const std::string& text,
+                                        const std::string& title) {
     if (expected_.empty()) {
         failures_.push_back(std::string("unexpected ") + nameOf(kind) + " box: " + text);
-        return kind == MessageKind::Confirmation ? kAnswerNo : kAnswerOk;
+        return kind == MessageKind::Confirmation ? Answer::No : Answer::Ok;
     }
     const Box box = expected_.front();
     expected_.pop_front();

@@ -13,11 +13,11 @@
 // that never came. No box ever blocks the test.
 class ScriptedMessageBoxes : public MessageBoxes {
   public:
-    void expect(MessageKind kind, std::string text, int answer = kAnswerOk);
+    void expect(MessageKind kind, std::string text, Answer answer = Answer::Ok);
     // A box under a title of its own; a box expected without one must come with the kind's.
-    void expectTitled(MessageKind kind, std::string text, std::string title, int answer);
-    int show(MessageKind kind, const std::string& text) override;
-    int showTitled(MessageKind kind, const std::string& text, const std::string& title) override;
+    void expectTitled(MessageKind kind, std::string text, std::string title, Answer answer);
+    Answer show(MessageKind kind, const std::string& text) override;
+    Answer showTitled(MessageKind kind, const std::string& text, const std::string& title) override;
 
     // Every failure so far, plus the boxes still expected; empty when all went as scripted.
     std::vector<std::string> problems() const;
@@ -27,7 +27,7 @@ class ScriptedMessageBoxes : public MessageBoxes {
     struct Box {
         MessageKind kind;
         std::string text;
-        int answer;
+        Answer answer;
         std::string title;  // empty: the kind's own
     };
     std::deque<Box> expected_;

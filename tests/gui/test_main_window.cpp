@@ -41,10 +41,10 @@ class MainWindowTest : public QObject {
     FakeWorkbook book;
     Date today{2024, 3, 15};
 
-    std::unique_ptr<Tfrm_export_xml> makeWindow() {
+    std::unique_ptr<MainWindow> makeWindow() {
         WindowServices services = testServices(boxes, files, desktop, today);
         services.openWorkbook = book.opener();
-        return std::make_unique<Tfrm_export_xml>(AppPaths(dir->path()), services);
+        return std::make_unique<MainWindow>(AppPaths(dir->path()), services);
     }
 
     std::string settings() const { return readFile(dir->file("_nustatymai.ini")); }
@@ -64,33 +64,37 @@ class MainWindowTest : public QObject {
                   "[NUSTATYMAI]\r\ndarbo_vieta=SANDELIS1\r\n[VERSIJA]\r\nnr=5.14\r\n");
         auto window = makeWindow();
         QCOMPARE(window->windowTitle(), QStringLiteral("Kolvira     v5.14"));
-        QCOMPARE(window->dt_nuo->date(), QDate(2024, 2, 1));
-        QCOMPARE(window->dt_iki->date(), QDate(2024, 2, 29));
-        QCOMPARE(window->dt_nuo->displayFormat(), QStringLiteral("yyyy-MM-dd"));
-        QCOMPARE(window->ed_part_number->text(), QStringLiteral("SANDELIS1"));
-        QCOMPARE(window->lb_action->text(), QString());
-        QCOMPARE(window->lb_dok_pav->text(), QStringLiteral("Dokumentas nepasirinktas"));
-        QCOMPARE(window->lb_dok_link->text(), QStringLiteral("lb_dok_link"));
-        QCOMPARE(window->lb_im_kodas->text(), QStringLiteral("lb_im_kodas"));
-        QCOMPARE(window->btn_isaf_xml->text(),
+        QCOMPARE(widget<QDateEdit>(*window, "dt_nuo")->date(), QDate(2024, 2, 1));
+        QCOMPARE(widget<QDateEdit>(*window, "dt_iki")->date(), QDate(2024, 2, 29));
+        QCOMPARE(widget<QDateEdit>(*window, "dt_nuo")->displayFormat(),
+                 QStringLiteral("yyyy-MM-dd"));
+        QCOMPARE(widget<QLineEdit>(*window, "ed_part_number")->text(), QStringLiteral("SANDELIS1"));
+        QCOMPARE(widget<QLabel>(*window, "lb_action")->text(), QString());
+        QCOMPARE(widget<QLabel>(*window, "lb_dok_pav")->text(),
+                 QStringLiteral("Dokumentas nepasirinktas"));
+        QVERIFY(!window->workbookPath());
+        QVERIFY(!window->payer());
+        QCOMPARE(widget<QPushButton>(*window, "btn_isaf_xml")->text(),
                  QStringLiteral("Formuoti XML rinkmeną   (Kolvira.xml)"));
-        QCOMPARE(window->lb_info->text(),
+        QCOMPARE(widget<QLabel>(*window, "lb_info")->text(),
                  QStringLiteral("Atidarykite Excel šabloną, užpildykite ir išsaugokite jį.  "
                                 "Šabloną rasite čia:"));
-        QCOMPARE(window->btn_open->toolTip(), QStringLiteral("Pasirinkti dokumentą"));
-        QCOMPARE(window->cb_priskirti->text(),
+        QCOMPARE(widget<QPushButton>(*window, "btn_open")->toolTip(),
+                 QStringLiteral("Pasirinkti dokumentą"));
+        QCOMPARE(widget<QCheckBox>(*window, "cb_priskirti")->text(),
                  QStringLiteral("priskirti darbo vietos pavadinimą šitam PVM mokėtojui"));
-        QCOMPARE(window->ed_part_number->maxLength(), 20);
-        QCOMPARE(window->cb_asmuo->maxVisibleItems(), 20);
-        QCOMPARE(window->StatusBar1->width(), 150);
+        QCOMPARE(widget<QLineEdit>(*window, "ed_part_number")->maxLength(), 20);
+        QCOMPARE(widget<QComboBox>(*window, "cb_asmuo")->maxVisibleItems(), 20);
+        QCOMPARE(widget<QLabel>(*window, "StatusBar1")->width(), 150);
         for (const char* name : {"btn_new", "btn_koreguoti", "btn_mok_delete", "btn_template",
                                  "btn_valyti", "btn_rinkmenos", "btn_close", "lb_copyright"}) {
             QVERIFY2(window->findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
         }
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QVERIFY(!window->lb_im_kodas->isVisible());
-        QVERIFY(window->btn_isaf_xml->isVisible());
+        // The payer's codes are the window's state: no label, shown or hidden, holds them.
+        QVERIFY(window->findChild<QLabel*>(QStringLiteral("lb_im_kodas")) == nullptr);
+        QVERIFY(widget<QPushButton>(*window, "btn_isaf_xml")->isVisible());
         // Start-up wrote nothing: every value it assigned was already stored.
         QCOMPARE(settings(),
                  std::string("[NUSTATYMAI]\r\ndarbo_vieta=SANDELIS1\r\n[VERSIJA]\r\nnr=5.14\r\n"));
@@ -101,43 +105,46 @@ class MainWindowTest : public QObject {
         today = {2025, 1, 10};
         auto window = makeWindow();
         QCOMPARE(window->windowTitle(), QStringLiteral("Kolvira     v"));
-        QCOMPARE(window->dt_nuo->date(), QDate(2024, 12, 1));
-        QCOMPARE(window->dt_iki->date(), QDate(2024, 12, 31));
-        QCOMPARE(window->ed_part_number->text(), QString());
+        QCOMPARE(widget<QDateEdit>(*window, "dt_nuo")->date(), QDate(2024, 12, 1));
+        QCOMPARE(widget<QDateEdit>(*window, "dt_iki")->date(), QDate(2024, 12, 31));
+        QCOMPARE(widget<QLineEdit>(*window, "ed_part_number")->text(), QString());
         // The field never changed, so its caption keeps the normal colour.
-        QVERIFY(window->lb_darbo_vieta->palette().color(QPalette::WindowText) != kRed);
+        QVERIFY(widget<QLabel>(*window, "lb_darbo_vieta")->palette().color(QPalette::WindowText) !=
+                kRed);
         QVERIFY(!fileExists(dir->file("_nustatymai.ini")));
     }
 
     void workbookChoiceAndItsClearing() {
         auto window = makeWindow();
         files.next(std::string("/home/ona/Knygos/sausis.xlsx"));
-        QTest::mouseClick(window->btn_open, Qt::LeftButton);
-        QCOMPARE(window->lb_dok_pav->text(), QStringLiteral("sausis.xlsx"));
-        QCOMPARE(window->lb_dok_link->text(), QStringLiteral("/home/ona/Knygos/sausis.xlsx"));
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_open"), Qt::LeftButton);
+        QCOMPARE(widget<QLabel>(*window, "lb_dok_pav")->text(), QStringLiteral("sausis.xlsx"));
+        QCOMPARE(window->workbookPath().value_or(""), std::string("/home/ona/Knygos/sausis.xlsx"));
         // Cancelling the dialog clears the earlier choice too.
         files.next(std::nullopt);
-        QTest::mouseClick(window->btn_open, Qt::LeftButton);
-        QCOMPARE(window->lb_dok_pav->text(), QStringLiteral("Dokumentas nepasirinktas"));
-        QCOMPARE(window->lb_dok_link->text(), QStringLiteral("lb_dok_link"));
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_open"), Qt::LeftButton);
+        QCOMPARE(widget<QLabel>(*window, "lb_dok_pav")->text(),
+                 QStringLiteral("Dokumentas nepasirinktas"));
+        QVERIFY(!window->workbookPath());
         files.next(std::string("/tmp/a.xls"));
-        QTest::mouseClick(window->btn_open, Qt::LeftButton);
-        QTest::mouseClick(window->btn_valyti, Qt::LeftButton);
-        QCOMPARE(window->lb_dok_pav->text(), QStringLiteral("Dokumentas nepasirinktas"));
-        QCOMPARE(window->lb_dok_link->text(), QStringLiteral("lb_dok_link"));
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_open"), Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_valyti"), Qt::LeftButton);
+        QCOMPARE(widget<QLabel>(*window, "lb_dok_pav")->text(),
+                 QStringLiteral("Dokumentas nepasirinktas"));
+        QVERIFY(!window->workbookPath());
         QCOMPARE(files.unexpectedCalls, 0);
     }
 
     void folderButtonsOpenTheFoldersBesideTheProgram() {
         auto window = makeWindow();
-        QTest::mouseClick(window->btn_template, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_template"), Qt::LeftButton);
         QCOMPARE(desktop.opened.back(), dir->path() + "sablonas/");
         QVERIFY(!QFileInfo::exists(QString::fromStdString(dir->file("sablonas"))));
         QVERIFY(!QFileInfo::exists(QString::fromStdString(dir->file("rinkmenos"))));
-        QTest::mouseClick(window->btn_rinkmenos, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_rinkmenos"), Qt::LeftButton);
         QVERIFY(QFileInfo(QString::fromStdString(dir->file("rinkmenos"))).isDir());
         QCOMPARE(desktop.opened.back(), dir->path() + "rinkmenos/");
-        QTest::mouseClick(window->lb_copyright, Qt::LeftButton);
+        QTest::mouseClick(widget<QLabel>(*window, "lb_copyright"), Qt::LeftButton);
         QVERIFY(desktop.opened.back().starts_with("https://"));
     }
 
@@ -146,66 +153,70 @@ class MainWindowTest : public QObject {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         window->activateWindow();
-        window->ed_part_number->setFocus();
-        window->btn_close->setEnabled(false);
-        QTest::keyClick(window->ed_part_number, Qt::Key_Escape);
+        widget<QLineEdit>(*window, "ed_part_number")->setFocus();
+        widget<QPushButton>(*window, "btn_close")->setEnabled(false);
+        QTest::keyClick(widget<QLineEdit>(*window, "ed_part_number"), Qt::Key_Escape);
         QVERIFY(window->isVisible());
-        window->btn_close->setEnabled(true);
-        QTest::keyClick(window->ed_part_number, Qt::Key_Escape);
+        widget<QPushButton>(*window, "btn_close")->setEnabled(true);
+        QTest::keyClick(widget<QLineEdit>(*window, "ed_part_number"), Qt::Key_Escape);
         QVERIFY(!window->isVisible());
     }
 
     void runPreconditionsInOrderWithButtonsEnabledAfterwards() {
         auto window = makeWindow();
         const auto buttonsEnabled = [&] {
-            return window->btn_open->isEnabled() && window->btn_isaf_xml->isEnabled() &&
-                   window->btn_rinkmenos->isEnabled() && window->btn_close->isEnabled();
+            return widget<QPushButton>(*window, "btn_open")->isEnabled() &&
+                   widget<QPushButton>(*window, "btn_isaf_xml")->isEnabled() &&
+                   widget<QPushButton>(*window, "btn_rinkmenos")->isEnabled() &&
+                   widget<QPushButton>(*window, "btn_close")->isEnabled();
         };
         boxes.expect(MessageKind::Error, "Įveskite savo darbo vietos pavadinimą.");
-        QTest::mouseClick(window->btn_isaf_xml, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_isaf_xml"), Qt::LeftButton);
         VERIFY_BOXES(boxes);
-        QCOMPARE(window->lb_darbo_vieta->palette().color(QPalette::WindowText), kRed);
+        QCOMPARE(widget<QLabel>(*window, "lb_darbo_vieta")->palette().color(QPalette::WindowText),
+                 kRed);
         QVERIFY(buttonsEnabled());
         QVERIFY(QApplication::overrideCursor() == nullptr);
 
         // No payer and an empty list: the message, then the dialog for a new payer.
-        QTest::keyClicks(window->ed_part_number, QStringLiteral("sandelis1"));
-        QVERIFY(window->lb_darbo_vieta->palette().color(QPalette::WindowText) != kRed);
+        QTest::keyClicks(widget<QLineEdit>(*window, "ed_part_number"), QStringLiteral("sandelis1"));
+        QVERIFY(widget<QLabel>(*window, "lb_darbo_vieta")->palette().color(QPalette::WindowText) !=
+                kRed);
         boxes.expect(MessageKind::Error, "Įveskite savo įmonės (asmens) kodą.");
         bool dialogSeen = false;
-        whenDialogOpens([&](Tfrm_naujas_xml* dialog) {
+        whenDialogOpens([&](PayerDialog* dialog) {
             dialogSeen = true;
-            QVERIFY(dialog->ed_pav->text().isEmpty());
-            QTest::mouseClick(dialog->btn_cancel, Qt::LeftButton);
+            QVERIFY(widget<QLineEdit>(*dialog, "ed_pav")->text().isEmpty());
+            QTest::mouseClick(widget<QPushButton>(*dialog, "btn_cancel"), Qt::LeftButton);
         });
-        QTest::mouseClick(window->btn_isaf_xml, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_isaf_xml"), Qt::LeftButton);
         QVERIFY(dialogSeen);
         VERIFY_BOXES(boxes);
         QVERIFY(buttonsEnabled());
         QVERIFY(book.log().opened.empty());
 
         writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
-        window->LoadPayerList(0);
+        window->loadPayerList(0);
         boxes.expect(MessageKind::Error, "Dokumentas nepasirinktas");
-        QTest::mouseClick(window->btn_isaf_xml, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_isaf_xml"), Qt::LeftButton);
         VERIFY_BOXES(boxes);
 
         files.next(std::string("/data/knyga.xlsx"));
-        QTest::mouseClick(window->btn_open, Qt::LeftButton);
-        window->dt_nuo->setDate(QDate(2016, 6, 1));
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_open"), Qt::LeftButton);
+        widget<QDateEdit>(*window, "dt_nuo")->setDate(QDate(2016, 6, 1));
         boxes.expect(MessageKind::Error, "Neteisingas laikotarpis.");
-        QTest::mouseClick(window->btn_isaf_xml, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_isaf_xml"), Qt::LeftButton);
         VERIFY_BOXES(boxes);
         QVERIFY(book.log().opened.empty());
 
-        window->dt_nuo->setDate(QDate(2024, 2, 1));
+        widget<QDateEdit>(*window, "dt_nuo")->setDate(QDate(2024, 2, 1));
         boxes.expect(MessageKind::Information, "\"knyga.xlsx\" faile įrašų nerasta.");
-        QTest::mouseClick(window->btn_isaf_xml, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_isaf_xml"), Qt::LeftButton);
         VERIFY_BOXES(boxes);
         QVERIFY(window->lastRun().outcome == RunOutcome::NoRows);
         QVERIFY(buttonsEnabled());
-        QCOMPARE(window->lb_action->text(), QString());
-        QCOMPARE(window->ProgressBar1->value(), 0);
+        QCOMPARE(widget<QLabel>(*window, "lb_action")->text(), QString());
+        QCOMPARE(widget<QProgressBar>(*window, "ProgressBar1")->value(), 0);
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 
@@ -216,19 +227,19 @@ class MainWindowTest : public QObject {
         writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=A1\r\n");
         auto window = makeWindow();
         files.next(std::string("/data/knyga.xlsx"));
-        QTest::mouseClick(window->btn_open, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_open"), Qt::LeftButton);
         boxes.expect(MessageKind::Error, "Blogai užpildytas failas knyga.xlsx");
-        QTest::mouseClick(window->btn_isaf_xml, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_isaf_xml"), Qt::LeftButton);
         VERIFY_BOXES(boxes);
-        QVERIFY(window->btn_isaf_xml->isEnabled());
+        QVERIFY(widget<QPushButton>(*window, "btn_isaf_xml")->isEnabled());
     }
 
     void realWorkbookBecomesAFileOrTheErrorList() {
         writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
         writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=SAND1\r\n");
-        Tfrm_export_xml window(AppPaths(dir->path()),
-                               testServices(boxes, files, desktop,
-                                            Date{2024, 2, 10}));  // the real connection and writer
+        MainWindow window(AppPaths(dir->path()),
+                          testServices(boxes, files, desktop,
+                                       Date{2024, 2, 10}));  // the real connection and writer
 
         const std::string good = dir->file("sausis.xlsx");
         {
@@ -248,10 +259,10 @@ class MainWindowTest : public QObject {
             builder.save();
         }
         files.next(good);
-        QTest::mouseClick(window.btn_open, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(window, "btn_open"), Qt::LeftButton);
         const std::string saved = dir->file("rinkmenos/Kolvira_123456789_202401_SAND1.xml");
         boxes.expect(MessageKind::Information, savedMessageText(saved));
-        QTest::mouseClick(window.btn_isaf_xml, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(window, "btn_isaf_xml"), Qt::LeftButton);
         VERIFY_BOXES(boxes);
         QVERIFY(window.lastRun().outcome == RunOutcome::Saved);
         expectValidIsafFile(saved);
@@ -270,44 +281,48 @@ class MainWindowTest : public QObject {
             builder.save();
         }
         files.next(bad);
-        QTest::mouseClick(window.btn_open, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(window, "btn_open"), Qt::LeftButton);
         desktop.opened.clear();
         boxes.expect(MessageKind::Error,
                      "Klaidų sąrašas:\n\r\n\rGau9 lapas -> B5  vietoje serijos numerio klaida");
-        QTest::mouseClick(window.btn_isaf_xml, Qt::LeftButton);
+        QTest::mouseClick(widget<QPushButton>(window, "btn_isaf_xml"), Qt::LeftButton);
         VERIFY_BOXES(boxes);
         QCOMPARE(desktop.opened, std::vector<std::string>{bad});
-        QVERIFY(window.btn_isaf_xml->isEnabled());
+        QVERIFY(widget<QPushButton>(window, "btn_isaf_xml")->isEnabled());
     }
 
     void payerDialogEnablingAndFilters() {
-        Tfrm_naujas_xml dialog;
+        PayerDialog dialog;
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Asmuo"));
-        QVERIFY(!dialog.btn_ok->isEnabled());
-        QTest::keyClicks(dialog.ed_im_kodas, QStringLiteral("LT-1 2a3"));
-        QCOMPARE(dialog.ed_im_kodas->text(), QStringLiteral("123"));
-        QVERIFY(!dialog.btn_ok->isEnabled());
-        QTest::keyClicks(dialog.ed_pav, QStringLiteral(" "));
-        QVERIFY(dialog.btn_ok->isEnabled());  // a name of blanks counts as text
-        QTest::keyClick(dialog.ed_pav, Qt::Key_Backspace);
-        QVERIFY(!dialog.btn_ok->isEnabled());
-        typeText(dialog.ed_pav, QStringLiteral("UAB \"Medis; ir Ko\" Ąžuolas Привет"));
+        QVERIFY(!widget<QPushButton>(dialog, "btn_ok")->isEnabled());
+        QTest::keyClicks(widget<QLineEdit>(dialog, "ed_im_kodas"), QStringLiteral("LT-1 2a3"));
+        QCOMPARE(widget<QLineEdit>(dialog, "ed_im_kodas")->text(), QStringLiteral("123"));
+        QVERIFY(!widget<QPushButton>(dialog, "btn_ok")->isEnabled());
+        QTest::keyClicks(widget<QLineEdit>(dialog, "ed_pav"), QStringLiteral(" "));
+        QVERIFY(
+            widget<QPushButton>(dialog, "btn_ok")->isEnabled());  // a name of blanks counts as text
+        QTest::keyClick(widget<QLineEdit>(dialog, "ed_pav"), Qt::Key_Backspace);
+        QVERIFY(!widget<QPushButton>(dialog, "btn_ok")->isEnabled());
+        typeText(widget<QLineEdit>(dialog, "ed_pav"),
+                 QStringLiteral("UAB \"Medis; ir Ko\" Ąžuolas Привет"));
         // ";" and letters Windows-1257 cannot hold are refused.
-        QCOMPARE(dialog.ed_pav->text(), QStringLiteral("UAB \"Medis ir Ko\" Ąžuolas "));
-        QVERIFY(dialog.btn_ok->isEnabled());
-        QTest::keyClicks(dialog.ed_im_kodas, QStringLiteral("123456789"));
-        QCOMPARE(dialog.ed_im_kodas->text(), QStringLiteral("12312345678"));  // 11 at most
-        QTest::keyClick(dialog.ed_im_kodas, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(dialog.ed_im_kodas->text(), QStringLiteral("12312345678"));
-        QCOMPARE(dialog.ed_pav->maxLength(), 45);
-        QVERIFY(dialog.ed_pvm_kodas->isHidden());
-        QVERIFY(!dialog.ed_pvm_kodas->isEnabled());
+        QCOMPARE(widget<QLineEdit>(dialog, "ed_pav")->text(),
+                 QStringLiteral("UAB \"Medis ir Ko\" Ąžuolas "));
+        QVERIFY(widget<QPushButton>(dialog, "btn_ok")->isEnabled());
+        QTest::keyClicks(widget<QLineEdit>(dialog, "ed_im_kodas"), QStringLiteral("123456789"));
+        QCOMPARE(widget<QLineEdit>(dialog, "ed_im_kodas")->text(),
+                 QStringLiteral("12312345678"));  // 11 at most
+        QTest::keyClick(widget<QLineEdit>(dialog, "ed_im_kodas"), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(widget<QLineEdit>(dialog, "ed_im_kodas")->text(), QStringLiteral("12312345678"));
+        QCOMPARE(widget<QLineEdit>(dialog, "ed_pav")->maxLength(), 45);
+        // The VAT code is carried through, never shown: name and code are the only fields.
+        QCOMPARE(dialog.findChildren<QLineEdit*>().size(), qsizetype(2));
 
         // Enter does not close the dialog; Escape and the title bar give Cancel.
         dialog.open();
-        QTest::keyClick(dialog.ed_pav, Qt::Key_Return);
+        QTest::keyClick(widget<QLineEdit>(dialog, "ed_pav"), Qt::Key_Return);
         QVERIFY(dialog.isVisible());
-        QTest::keyClick(dialog.ed_pav, Qt::Key_Escape);
+        QTest::keyClick(widget<QLineEdit>(dialog, "ed_pav"), Qt::Key_Escape);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         dialog.open();

@@ -23,9 +23,9 @@ class RobustFilesTest : public QObject {
     ScriptedFileDialog files;
     RecordingDesktop desktop;
 
-    std::unique_ptr<Tfrm_export_xml> makeWindow() {
-        return std::make_unique<Tfrm_export_xml>(AppPaths(dir->path()),
-                                                 testServices(boxes, files, desktop));
+    std::unique_ptr<MainWindow> makeWindow() {
+        return std::make_unique<MainWindow>(AppPaths(dir->path()),
+                                            testServices(boxes, files, desktop));
     }
 
   private slots:
@@ -48,25 +48,26 @@ class RobustFilesTest : public QObject {
                       "\r\n[nustatymai]\r\nasmuo=1\r\n[VERSIJA]\r\nnr=5.14");
         auto window = makeWindow();
 
-        QCOMPARE(window->cb_asmuo->count(), 5);
-        QCOMPARE(window->cb_asmuo->itemText(1), QString());
-        QCOMPARE(window->cb_asmuo->itemText(2), QString());
-        QCOMPARE(window->cb_asmuo->itemText(3), QString::fromStdString(longName));
+        QCOMPARE(widget<QComboBox>(*window, "cb_asmuo")->count(), 5);
+        QCOMPARE(widget<QComboBox>(*window, "cb_asmuo")->itemText(1), QString());
+        QCOMPARE(widget<QComboBox>(*window, "cb_asmuo")->itemText(2), QString());
+        QCOMPARE(widget<QComboBox>(*window, "cb_asmuo")->itemText(3),
+                 QString::fromStdString(longName));
         // The first "asmuo" of the first section: the payer with the long name.
-        QCOMPARE(window->cb_asmuo->currentIndex(), 3);
-        QCOMPARE(window->lb_im_kodas->text(), QStringLiteral("333"));
-        QCOMPARE(window->ed_part_number->text(), QStringLiteral("SANDELIS3"));
-        QVERIFY(window->cb_priskirti->isChecked());
+        QCOMPARE(widget<QComboBox>(*window, "cb_asmuo")->currentIndex(), 3);
+        QCOMPARE(window->payer().value_or(Payer{}).companyCode, std::string("333"));
+        QCOMPARE(widget<QLineEdit>(*window, "ed_part_number")->text(), QStringLiteral("SANDELIS3"));
+        QVERIFY(widget<QCheckBox>(*window, "cb_priskirti")->isChecked());
 
         // Unbinding rewrites that payer's line only; every line ends in CR LF from now on.
-        window->cb_priskirti->click();
+        widget<QCheckBox>(*window, "cb_priskirti")->click();
         QCOMPARE(readFile(dir->file("asmenys.txt")),
                  "Alfa;;111;\r\n\r\n;\r\n" + longName + ";LT333;333;\r\nGama;;444;\r\n");
 
         // Selecting Gama writes its position; the huge value and the duplicates stay.
-        window->cb_asmuo->setFocus();
-        QTest::keyClick(window->cb_asmuo, Qt::Key_Down);
-        QCOMPARE(window->cb_asmuo->currentIndex(), 4);
+        widget<QComboBox>(*window, "cb_asmuo")->setFocus();
+        QTest::keyClick(widget<QComboBox>(*window, "cb_asmuo"), Qt::Key_Down);
+        QCOMPARE(widget<QComboBox>(*window, "cb_asmuo")->currentIndex(), 4);
         QCOMPARE(
             readFile(dir->file("_nustatymai.ini")),
             "[NUSTATYMAI]\r\nasmuo=4\r\nasmuo=0\r\ndarbo_vieta=SANDELIS3\r\n[KITA]\r\npastaba=" +
@@ -78,13 +79,13 @@ class RobustFilesTest : public QObject {
         writeFile(dir->file("asmenys.txt"), before);
         writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\n");
         auto window = makeWindow();
-        QCOMPARE(window->cb_asmuo->count(), 2);
-        QCOMPARE(window->cb_asmuo->itemText(1), QStringLiteral("Beta\uFFFD"));
+        QCOMPARE(widget<QComboBox>(*window, "cb_asmuo")->count(), 2);
+        QCOMPARE(widget<QComboBox>(*window, "cb_asmuo")->itemText(1), QStringLiteral("Beta\uFFFD"));
         // Binding a workplace name would write the replacement character back for good: the
         // rewrite is not done, silently, as every failed binding.
-        window->ed_part_number->setText(QStringLiteral("A1"));
-        window->cb_priskirti->click();
-        QVERIFY(window->cb_priskirti->isChecked());
+        widget<QLineEdit>(*window, "ed_part_number")->setText(QStringLiteral("A1"));
+        widget<QCheckBox>(*window, "cb_priskirti")->click();
+        QVERIFY(widget<QCheckBox>(*window, "cb_priskirti")->isChecked());
         QCOMPARE(readFile(dir->file("asmenys.txt")), before);
     }
 };

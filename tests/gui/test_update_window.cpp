@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "base/atomic_file.h"
+#include "gui/gui_support.h"
 #include "gui/main_window.h"
 #include "gui/scripted_boxes.h"
 #include "gui/update_bridge.h"
@@ -61,7 +62,7 @@ class UpdateWindowTest : public QObject {
         config.databaseFtp = dbServer->url();
     }
 
-    std::unique_ptr<Tfrm_export_xml> makeWindow() {
+    std::unique_ptr<MainWindow> makeWindow() {
         WindowServices services;
         services.boxes = &boxes;
         services.files = &files;
@@ -70,12 +71,10 @@ class UpdateWindowTest : public QObject {
         services.startUpdateCheck = [this](UpdateBridge& bridge, const std::string& version) {
             bridge.start(config, AppPaths(program->path()), version);
         };
-        return std::make_unique<Tfrm_export_xml>(AppPaths(program->path()), services);
+        return std::make_unique<MainWindow>(AppPaths(program->path()), services);
     }
 
-    static UpdateBridge* bridgeOf(Tfrm_export_xml& window) {
-        return window.findChild<UpdateBridge*>();
-    }
+    static UpdateBridge* bridgeOf(MainWindow& window) { return window.findChild<UpdateBridge*>(); }
 
   private slots:
     void init() {
@@ -100,8 +99,8 @@ class UpdateWindowTest : public QObject {
 
     void startUpDownloadsWithProgressAndTheCloseOffersTheInstaller() {
         startServers();
-        boxes.expect(MessageKind::Confirmation, kDownloadQuestion, kAnswerYes);
-        boxes.expect(MessageKind::Confirmation, kInstallQuestionText, kAnswerNo);
+        boxes.expect(MessageKind::Confirmation, kDownloadQuestion, Answer::Yes);
+        boxes.expect(MessageKind::Confirmation, kInstallQuestionText, Answer::No);
         auto window = makeWindow();
         UpdateBridge* bridge = bridgeOf(*window);
         QVERIFY(bridge != nullptr && bridge->worker() != nullptr);
@@ -109,7 +108,8 @@ class UpdateWindowTest : public QObject {
         window->show();
         QTRY_VERIFY_WITH_TIMEOUT(boxes.problems().empty(), kPatienceMs);
         bridge->worker()->join();
-        QTRY_COMPARE_WITH_TIMEOUT(window->StatusBar1->text(), QString(), kPatienceMs);
+        QTRY_COMPARE_WITH_TIMEOUT(widget<QLabel>(*window, "StatusBar1")->text(), QString(),
+                                  kPatienceMs);
         // The status bar showed the download climbing from 0% to 100%, then nothing.
         QVERIFY(statuses.size() >= 3);
         QCOMPARE(statuses.first().at(0).toString(), QStringLiteral("Pakrauname atnaujinimą: 0%"));
@@ -123,7 +123,7 @@ class UpdateWindowTest : public QObject {
 
         // Declined at once, the complete installer is offered at close under its version.
         boxes.expectTitled(MessageKind::Confirmation, kInstallQuestionText,
-                           "Programos atnaujinimas iki 5.15 versijos", kAnswerYes);
+                           "Programos atnaujinimas iki 5.15 versijos", Answer::Yes);
         QVERIFY(window->close());
         VERIFY_BOXES(boxes);
         QCOMPARE(desktop.opened, std::vector<std::string>{program->file("update_5.15.exe")});
@@ -131,17 +131,17 @@ class UpdateWindowTest : public QObject {
 
     void closingWhileDownloadingAsksFirst() {
         startServers(FtpDelivery::Hold, 100000);
-        boxes.expect(MessageKind::Confirmation, kDownloadQuestion, kAnswerYes);
+        boxes.expect(MessageKind::Confirmation, kDownloadQuestion, Answer::Yes);
         auto window = makeWindow();
         window->show();
-        QTRY_COMPARE_WITH_TIMEOUT(window->StatusBar1->text(),
+        QTRY_COMPARE_WITH_TIMEOUT(widget<QLabel>(*window, "StatusBar1")->text(),
                                   QStringLiteral("Pakrauname atnaujinimą: 50%"), kPatienceMs);
-        boxes.expect(MessageKind::Confirmation, kStillRunning, kAnswerNo);
+        boxes.expect(MessageKind::Confirmation, kStillRunning, Answer::No);
         QVERIFY(!window->close());
         QVERIFY(window->isVisible());
         VERIFY_BOXES(boxes);
         // Yes closes, with no installation offer though the record is there.
-        boxes.expect(MessageKind::Confirmation, kStillRunning, kAnswerYes);
+        boxes.expect(MessageKind::Confirmation, kStillRunning, Answer::Yes);
         QVERIFY(window->close());
         VERIFY_BOXES(boxes);
         QVERIFY(desktop.opened.empty());
@@ -153,12 +153,13 @@ class UpdateWindowTest : public QObject {
         startServers();
         RefusingPort down;
         config.databaseFtp = "ftp://u:p@127.0.0.1:" + std::to_string(down.port()) + "/";
-        boxes.expect(MessageKind::Confirmation, kDownloadQuestion, kAnswerYes);
+        boxes.expect(MessageKind::Confirmation, kDownloadQuestion, Answer::Yes);
         boxes.expect(MessageKind::Information, "Negalime prisijungti prie duomenų bazės");
         auto window = makeWindow();
         QTRY_VERIFY_WITH_TIMEOUT(boxes.problems().empty(), kPatienceMs);
         bridgeOf(*window)->worker()->join();
-        QTRY_COMPARE_WITH_TIMEOUT(window->StatusBar1->text(), QString(), kPatienceMs);
+        QTRY_COMPARE_WITH_TIMEOUT(widget<QLabel>(*window, "StatusBar1")->text(), QString(),
+                                  kPatienceMs);
         QVERIFY(desktop.opened.empty());
     }
 
@@ -169,8 +170,8 @@ class UpdateWindowTest : public QObject {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QVERIFY(bridgeOf(*window)->worker() == nullptr);
-        QCOMPARE(window->StatusBar1->text(), QString());
-        QVERIFY(window->btn_isaf_xml->isEnabled());
+        QCOMPARE(widget<QLabel>(*window, "StatusBar1")->text(), QString());
+        QVERIFY(widget<QPushButton>(*window, "btn_isaf_xml")->isEnabled());
         QVERIFY(window->close());
         VERIFY_BOXES(boxes);
     }

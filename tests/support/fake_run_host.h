@@ -54,9 +54,9 @@ class FakeRunHost : public RunPrompts, public Progress {
     void keepResponsive() override {}
 
     void markWorkplaceMissing() override { events.push_back("red"); }
-    int showMessage(MessageKind kind, const std::string& text) override {
+    Answer showMessage(MessageKind kind, const std::string& text) override {
         messages.push_back({kind, text});
-        return kind == MessageKind::Confirmation ? kAnswerYes : kAnswerOk;
+        return kind == MessageKind::Confirmation ? Answer::Yes : Answer::Ok;
     }
     void showSaved(const std::string& path) override {
         events.push_back("saved");

@@ -15,12 +15,45 @@ TEST(PayerRegister, SplitRuleDropsOneEmptyFieldAfterTheFinalSemicolon) {
     EXPECT_EQ(splitPayerLine("Medis;LT1;123;;"), (Fields{"Medis", "LT1", "123", ""}));
     EXPECT_EQ(splitPayerLine(""), (Fields{""}));
 
-    std::string line;
-    ASSERT_TRUE(bindPayerLine("Medis;;123;", "SANDELIS1", line));
-    EXPECT_EQ(line, "Medis;;123;SANDELIS1");
-    ASSERT_TRUE(bindPayerLine("Medis;;123;SANDELIS1", "", line));
-    EXPECT_EQ(line, "Medis;;123;");
-    EXPECT_FALSE(bindPayerLine("Medis;;", "X", line));
+    // A payer from its line and back: absent fields are empty, the line always has four.
+    EXPECT_EQ(Payer::parse("Medis;LT1;123;SANDELIS1"), (Payer{"Medis", "LT1", "123", "SANDELIS1"}));
+    EXPECT_EQ(Payer::parse("Medis;;123;"), (Payer{"Medis", "", "123", ""}));
+    EXPECT_EQ(Payer::parse("Medis"), (Payer{"Medis", "", "", ""}));
+    EXPECT_EQ(Payer::parse("A;B;C;D;E"), (Payer{"A", "B", "C", "D"}));
+    EXPECT_EQ((Payer{"Medis", "", "123", ""}).line(), "Medis;;123;");
+    EXPECT_EQ((Payer{"Medis", "LT1", "123", "SANDELIS1"}).line(), "Medis;LT1;123;SANDELIS1");
+}
+
+TEST(PayerRegister, AddsEditsBindsAndRemovesWholeLines) {
+    TempDir dir;
+    const PayerRegister register_(dir.file("asmenys.txt"));
+    // Binding on a missing register creates nothing.
+    EXPECT_TRUE(register_.bindWorkplace(0, "SANDELIS1").ok());
+    EXPECT_FALSE(register_.exists());
+
+    ASSERT_EQ(register_.add(Payer{"Medis", "", "123", ""}).value(), 0);
+    EXPECT_EQ(readFile(dir.file("asmenys.txt")), "Medis;;123;\r\n");
+    ASSERT_EQ(register_.add(Payer{"alfa", "", "1", ""}).value(), 0);
+    ASSERT_TRUE(register_.save({"alfa;;1;", "Medis;;123;", "Trumpa;;"}).ok());
+
+    ASSERT_TRUE(register_.bindWorkplace(1, "SANDELIS1").ok());
+    EXPECT_EQ(readFile(dir.file("asmenys.txt")),
+              "alfa;;1;\r\nMedis;;123;SANDELIS1\r\nTrumpa;;\r\n");
+    ASSERT_TRUE(register_.bindWorkplace(1, "").ok());
+    EXPECT_EQ(readFile(dir.file("asmenys.txt")), "alfa;;1;\r\nMedis;;123;\r\nTrumpa;;\r\n");
+    // A line without a company code field is not rebound, and the file stays.
+    EXPECT_FALSE(register_.bindWorkplace(2, "X").ok());
+    EXPECT_EQ(readFile(dir.file("asmenys.txt")), "alfa;;1;\r\nMedis;;123;\r\nTrumpa;;\r\n");
+
+    // An edit re-sorts and gives the edited line's new place; out of range nothing is replaced.
+    EXPECT_EQ(register_.replace(0, Payer{"Zeta", "LT9", "1", "A1"}).value(), 2);
+    EXPECT_EQ(register_.load().value(),
+              (std::vector<std::string>{"Medis;;123;", "Trumpa;;", "Zeta;LT9;1;A1"}));
+    EXPECT_EQ(register_.replace(7, Payer{"Nauja", "", "5", ""}).value(), 7);
+    EXPECT_EQ(register_.load()->size(), 3u);
+    ASSERT_TRUE(register_.remove(1).ok());
+    ASSERT_TRUE(register_.remove(5).ok());
+    EXPECT_EQ(register_.load().value(), (std::vector<std::string>{"Medis;;123;", "Zeta;LT9;1;A1"}));
 }
 
 TEST(PayerRegister, SortsByLithuanianCollationIgnoringCase) {
@@ -35,17 +68,17 @@ TEST(PayerRegister, WritesWindows1257WithCrLfAndReadsBothEncodings) {
     TempDir dir;
     const PayerRegister register_(dir.file("asmenys.txt"));
     EXPECT_FALSE(register_.exists());
-    EXPECT_TRUE(register_.load().lines.empty());
+    EXPECT_TRUE(register_.load()->empty());
     ASSERT_TRUE(register_.save({"Medis;;123;"}).ok());
     EXPECT_EQ(readFile(dir.file("asmenys.txt")), "Medis;;123;\r\n");
 
     ASSERT_TRUE(register_.save({"Šilas;;1;", "Ąžuolas;LT1;2;A"}).ok());
     EXPECT_EQ(readFile(dir.file("asmenys.txt")), "\xD0ilas;;1;\r\n\xC0\xFEuolas;LT1;2;A\r\n");
-    EXPECT_EQ(register_.load().lines, (std::vector<std::string>{"Šilas;;1;", "Ąžuolas;LT1;2;A"}));
+    EXPECT_EQ(register_.load().value(), (std::vector<std::string>{"Šilas;;1;", "Ąžuolas;LT1;2;A"}));
 
     // Edited on Linux: UTF-8, LF line ends, no final line end.
     writeFile(dir.file("asmenys.txt"), "Šilas;;1;\nŽemė;;2;");
-    EXPECT_EQ(register_.load().lines, (std::vector<std::string>{"Šilas;;1;", "Žemė;;2;"}));
+    EXPECT_EQ(register_.load().value(), (std::vector<std::string>{"Šilas;;1;", "Žemė;;2;"}));
 
     // A letter the code page cannot hold never reaches the file.
     EXPECT_FALSE(register_.save({"Łódź ☃;;1;"}).ok());
@@ -64,7 +97,7 @@ TEST(PayerRegister, FailedWriteLeavesTheOldRegisterWhole) {
     many.push_back("Naujas;;1;");
     {
         const FileSizeLimit diskFull(1000);
-        const Status saved = register_.save(many);
+        const Result<void> saved = register_.save(many);
         ASSERT_FALSE(saved.ok());
         EXPECT_NE(saved.message().find(dir.file("asmenys.txt")), std::string::npos);
     }

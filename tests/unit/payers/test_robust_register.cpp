@@ -22,18 +22,17 @@ TEST(RobustRegister, OddLinesAreShownAndKeptThroughAWrite) {
     writeFile(path, "Alfa;;111;\r\r\n;\r" + longName + ";;333;A1\nGama;;444;");
     const PayerRegister register_(path);
     const auto loaded = register_.load();
-    ASSERT_TRUE(loaded.status.ok());
-    EXPECT_EQ(loaded.lines, (Lines{"Alfa;;111;", "", ";", longName + ";;333;A1", "Gama;;444;"}));
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_EQ(*loaded, (Lines{"Alfa;;111;", "", ";", longName + ";;333;A1", "Gama;;444;"}));
     EXPECT_EQ(splitPayerLine(""), (Lines{""}));
     EXPECT_EQ(splitPayerLine(";"), (Lines{""}));
-    EXPECT_EQ(splitPayerLine(loaded.lines[3]), (Lines{longName, "", "333", "A1"}));
+    EXPECT_EQ(splitPayerLine((*loaded)[3]), (Lines{longName, "", "333", "A1"}));
 
     // Binding a workplace name to Gama rewrites that line; the others stay, one per line.
-    int position = 4;
-    std::string bound;
-    ASSERT_TRUE(bindPayerLine(loaded.lines[4], "SANDELIS1", bound));
-    ASSERT_TRUE(register_.replace(position, bound).ok());
-    const auto again = register_.load().lines;
+    Payer gama = Payer::parse((*loaded)[4]);
+    gama.workplace = "SANDELIS1";
+    ASSERT_TRUE(register_.replace(4, gama).ok());
+    const auto again = register_.load().value();
     EXPECT_EQ(again.size(), 5u);
     EXPECT_NE(std::find(again.begin(), again.end(), "Gama;;444;SANDELIS1"), again.end());
     for (const auto& line :
@@ -55,14 +54,12 @@ TEST(RobustRegister, BytesOfNoCodePageRefuseTheWriteAndLeaveTheFile) {
     writeFile(path, before);
     const PayerRegister register_(path);
     const auto loaded = register_.load();
-    ASSERT_TRUE(loaded.status.ok());
-    EXPECT_EQ(loaded.lines,
-              (Lines{"Alfa;;111;", "Beta\xEF\xBF\xBD\xEF\xBF\xBD;;222;", "Šilas;;333;"}));
-    EXPECT_EQ(splitPayerLine(loaded.lines[1])[2], "222");
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_EQ(*loaded, (Lines{"Alfa;;111;", "Beta\xEF\xBF\xBD\xEF\xBF\xBD;;222;", "Šilas;;333;"}));
+    EXPECT_EQ(Payer::parse((*loaded)[1]).companyCode, "222");
 
     // Writing the replacement characters back would change Beta's name for good.
-    int position = 0;
-    const Status added = register_.add("Naujas;;555;", position);
+    const Result<int> added = register_.add(Payer{"Naujas", "", "555", ""});
     EXPECT_FALSE(added.ok());
     EXPECT_EQ(added.message(), "Cannot write file \"" + path +
                                    "\". A line holds characters that Windows-1257 cannot store: "

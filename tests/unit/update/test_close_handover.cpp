@@ -16,35 +16,35 @@ const std::string kInstallQuestionText =
 
 }  // namespace
 
-TEST(FormCloseQueryTest, AsksOnlyWhileADownloadRuns) {
+TEST(CloseAllowedTest, AsksOnlyWhileADownloadRuns) {
     RecordingBoxes boxes;
-    EXPECT_TRUE(FormCloseQuery("", boxes));
+    EXPECT_TRUE(closeAllowed(false, boxes));
     EXPECT_TRUE(boxes.shown.empty());
 
-    boxes.answers = {kAnswerNo, kAnswerYes};
-    EXPECT_FALSE(FormCloseQuery("Pakrauname atnaujinimą: 37%", boxes));
-    EXPECT_TRUE(FormCloseQuery("Pakrauname atnaujinimą: 37%", boxes));
+    boxes.answers = {Answer::No, Answer::Yes};
+    EXPECT_FALSE(closeAllowed(true, boxes));
+    EXPECT_TRUE(closeAllowed(true, boxes));
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[0].kind, MessageKind::Confirmation);
     EXPECT_EQ(boxes.shown[0].text, kStillRunning);
     EXPECT_EQ(boxes.shown[0].title, "");
 }
 
-class FormCloseTest : public ::testing::Test {
+class InstallerAtCloseTest : public ::testing::Test {
   protected:
     TempDir program;
     RecordingBoxes boxes;
     RecordingDesktop desktop;
 
-    void close(const std::string& statusText = "") {
-        FormClose(statusText, AppPaths(program.path()), boxes, desktop);
+    void close(bool downloading = false) {
+        offerInstallerAtClose(downloading, AppPaths(program.path()), boxes, desktop);
     }
 };
 
-TEST_F(FormCloseTest, OffersACompleteInstallerUnderItsVersionsTitle) {
+TEST_F(InstallerAtCloseTest, OffersACompleteInstallerUnderItsVersionsTitle) {
     writeFile(program.file("load.log"), "5.15\r\nupdate_5.15.exe\r\n4\r\n");
     writeFile(program.file("update_5.15.exe"), "MZ..");
-    boxes.answers = {kAnswerNo, kAnswerYes};
+    boxes.answers = {Answer::No, Answer::Yes};
     close();
     EXPECT_TRUE(desktop.opened.empty());
     close();
@@ -58,13 +58,13 @@ TEST_F(FormCloseTest, OffersACompleteInstallerUnderItsVersionsTitle) {
     EXPECT_TRUE(fileExists(program.file("update_5.15.exe")));
 }
 
-TEST_F(FormCloseTest, OffersNothingWithoutACompleteInstallerOrWhileDownloading) {
+TEST_F(InstallerAtCloseTest, OffersNothingWithoutACompleteInstallerOrWhileDownloading) {
     close();  // no record
     writeFile(program.file("load.log"), "5.15\r\nupdate_5.15.exe\r\n4\r\n");
     writeFile(program.file("update_5.15.exe"), "MZ.");
     close();  // one byte short
     writeFile(program.file("update_5.15.exe"), "MZ..");
-    close("Pakrauname atnaujinimą: 100%");  // the download has not ended
+    close(true);  // the download has not ended
     writeFile(program.file("load.log"), "5.15\r\nupdate_5.15.exe\r\nketuri\r\n");
     close();  // a size line that is no number counts as 0
     writeFile(program.file("load.log"), "5.15\r\nupdate_5.15.exe\r\n");

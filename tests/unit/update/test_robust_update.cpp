@@ -85,10 +85,10 @@ class RobustWorker : public ::testing::Test {
 
     // Runs the worker to its end, answering Yes to every question.
     std::vector<std::string> execute() {
-        host.answer(kAnswerYes);
-        host.answer(kAnswerYes);
-        TSrautas worker(setup(), host);
-        worker.Execute();
+        host.answer(Answer::Yes);
+        host.answer(Answer::Yes);
+        UpdateWorker worker(setup(), host);
+        worker.run();
         return host.events();
     }
 
@@ -140,7 +140,7 @@ void RobustWorker::expectBrokenDownloadClearedNextStart(const std::vector<std::s
                             }),
               0);
     RecordingHost next;
-    TSrautas(setup(), next).Execute();
+    UpdateWorker(setup(), next).run();
     EXPECT_EQ(next.events(), std::vector<std::string>{});
     EXPECT_TRUE(programFiles().empty());
 }
@@ -164,7 +164,7 @@ TEST_F(RobustWorker, ASizeOf10To18IsRecordedAndTheNextStartClearsTheInstaller) {
     }
     // The next start finds the installer shorter than its record: both go, without a question.
     RecordingHost next;
-    TSrautas(setup(), next).Execute();
+    UpdateWorker(setup(), next).run();
     EXPECT_EQ(next.events(), std::vector<std::string>{});
     EXPECT_TRUE(programFiles().empty());
 }
@@ -176,9 +176,9 @@ TEST_F(RobustWorker, ADownloadLargerThanItsSizeIsNeverOffered) {
 
 TEST_F(RobustWorker, AServerThatStopsAnsweringDoesNotHoldTheProgramsEnd) {
     serve("silent");
-    host.answer(kAnswerYes);
+    host.answer(Answer::Yes);
     {
-        TSrautas worker(setup(), host);
+        UpdateWorker worker(setup(), host);
         worker.start();
         ASSERT_TRUE(server->process().waitForLine("size asked"));
         // The program ends here: the worker is broken off in its wait for the answer.
@@ -196,7 +196,7 @@ TEST(RobustUpdateDocument, DeepNestingIsReadLikeAnyOther) {
                                          "<naujaVersija>5.15</naujaVersija>"));
         ASSERT_TRUE(document) << depth;
         const UpdateOffer offer = readUpdateOffer(*document);
-        EXPECT_EQ(offer.laikas, 7200);
+        EXPECT_EQ(offer.serviceTime, 7200);
         EXPECT_EQ(offer.fileName, "update_5.15.exe");
         EXPECT_EQ(offer.newVersion, "5.15");
     }
@@ -210,7 +210,7 @@ TEST(RobustUpdateDocument, AnInstallerNameNoFolderCanHoldCountsAsMissing) {
                               ".exe</failas><naujaVersija>5.15</naujaVersija></a>");
     ASSERT_TRUE(document);
     const UpdateOffer offer = readUpdateOffer(*document);
-    EXPECT_EQ(offer.laikas, 7200);
+    EXPECT_EQ(offer.serviceTime, 7200);
     EXPECT_EQ(offer.fileName, "");
     EXPECT_EQ(offer.newVersion, "");
 }

@@ -19,7 +19,7 @@ TEST(UpdateDocumentTest, TakesTheFirstElementOfANameAnywhere) {
         "<a><b><c><laikas>3600</laikas></c></b><laikas>1</laikas>"
         "<naujaVersija>5.15 &amp; beta</naujaVersija><naujaVersija>9</naujaVersija>"
         "<x failas=\"no\"/><failas>update_5.15.exe</failas></a>");
-    EXPECT_EQ(offer.laikas, 3600);
+    EXPECT_EQ(offer.serviceTime, 3600);
     EXPECT_EQ(offer.fileName, "update_5.15.exe");
     EXPECT_EQ(offer.newVersion, "5.15 & beta");
 }
@@ -27,18 +27,18 @@ TEST(UpdateDocumentTest, TakesTheFirstElementOfANameAnywhere) {
 TEST(UpdateDocumentTest, AFailedReadLeavesItselfAndTheLaterOnesUnread) {
     // No "laikas": it counts as 3600, and "failas" is not read at all.
     UpdateOffer offer = offerOf(updateDocument(nullptr, "update_5.15.exe", "5.15"));
-    EXPECT_EQ(offer.laikas, 3600);
+    EXPECT_EQ(offer.serviceTime, 3600);
     EXPECT_EQ(offer.fileName, "");
     EXPECT_EQ(offer.newVersion, "");
     // An empty element has no first child to read.
     offer = offerOf("<a><laikas/><failas>update_5.15.exe</failas></a>");
-    EXPECT_EQ(offer.laikas, 3600);
+    EXPECT_EQ(offer.serviceTime, 3600);
     EXPECT_EQ(offer.fileName, "");
     // A first child that is an element, not text.
     offer = offerOf(
         "<a><laikas>7200</laikas><failas><b>x</b></failas><naujaVersija>5.15"
         "</naujaVersija></a>");
-    EXPECT_EQ(offer.laikas, 7200);
+    EXPECT_EQ(offer.serviceTime, 7200);
     EXPECT_EQ(offer.fileName, "");
     EXPECT_EQ(offer.newVersion, "");
     // No "naujaVersija": the file name stays.
@@ -47,11 +47,11 @@ TEST(UpdateDocumentTest, AFailedReadLeavesItselfAndTheLaterOnesUnread) {
     EXPECT_EQ(offer.newVersion, "");
 }
 
-TEST(UpdateDocumentTest, LaikasThatIsNoDecimalIntegerCountsAs3600AndAsRead) {
+TEST(UpdateDocumentTest, ServiceTimeThatIsNoDecimalIntegerCountsAs3600AndAsRead) {
     const UpdateOffer offer = offerOf(updateDocument("abc", "f.exe", "1"));
-    EXPECT_EQ(offer.laikas, 3600);
+    EXPECT_EQ(offer.serviceTime, 3600);
     EXPECT_EQ(offer.fileName, "f.exe");
-    EXPECT_EQ(offerOf(updateDocument("3599", "f.exe", "1")).laikas, 3599);
+    EXPECT_EQ(offerOf(updateDocument("3599", "f.exe", "1")).serviceTime, 3599);
 }
 
 TEST(UpdateDocumentTest, AFileNameReachingOutsideTheProgramFolderCountsAsMissing) {

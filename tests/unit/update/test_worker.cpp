@@ -76,8 +76,8 @@ class WorkerTest : public ::testing::Test {
     }
 
     std::vector<std::string> execute(const std::string& xml, const std::string& version = "5.14") {
-        TSrautas worker(setup(xml, version), host);
-        worker.Execute();
+        UpdateWorker worker(setup(xml, version), host);
+        worker.run();
         return host.events();
     }
 
@@ -95,22 +95,23 @@ TEST_F(WorkerTest, WithoutAProgramVersionOnlyWarns) {
     EXPECT_TRUE(fileExists(program.file("load.log")));
 }
 
-TEST_F(WorkerTest, LaikasBelow3600KeepsTheWorkerOffTheServer) {
+TEST_F(WorkerTest, ServiceTimeBelow3600KeepsTheWorkerOffTheServer) {
     startServers();
     struct Case {
-        const char* laikas;
+        const char* serviceTime;
         bool connects;
         bool asks;  // a missing "laikas" leaves "failas" unread
     };
     for (const Case c :
          {Case{"3599", false, false}, Case{"3600", true, true}, Case{"abc", true, true},
           Case{nullptr, true, false}, Case{"-1", false, false}, Case{"86400", true, true}}) {
-        SCOPED_TRACE(c.laikas == nullptr ? "no laikas" : c.laikas);
+        SCOPED_TRACE(c.serviceTime == nullptr ? "no laikas" : c.serviceTime);
         RecordingHost caseHost;
         const size_t loginsBefore = countOf(updateServer->eventsSoFar(), "login");
         const size_t logoutsBefore = countOf(updateServer->eventsSoFar(), "logout");
-        TSrautas worker(setup(updateDocument(c.laikas, "update_5.15.exe", "5.15")), caseHost);
-        worker.Execute();
+        UpdateWorker worker(setup(updateDocument(c.serviceTime, "update_5.15.exe", "5.15")),
+                            caseHost);
+        worker.run();
         const auto events = updateServer->eventsSoFar();
         EXPECT_EQ(countOf(events, "login " + kUpdateUser) - loginsBefore, c.connects ? 1u : 0u);
         EXPECT_EQ(countOf(events, "logout") - logoutsBefore, c.connects ? 1u : 0u);
@@ -119,7 +120,7 @@ TEST_F(WorkerTest, LaikasBelow3600KeepsTheWorkerOffTheServer) {
     }
 }
 
-TEST_F(WorkerTest, WithoutFailasConnectsAndDisconnectsWithoutAWord) {
+TEST_F(WorkerTest, WithoutAFileNameConnectsAndDisconnectsWithoutAWord) {
     startServers();
     EXPECT_EQ(execute(updateDocument("3600", nullptr, "5.15")), std::vector<std::string>{});
     const auto events = updateServer->eventsSoFar();
@@ -130,7 +131,7 @@ TEST_F(WorkerTest, WithoutFailasConnectsAndDisconnectsWithoutAWord) {
 
 TEST_F(WorkerTest, NoToTheDownloadQuestionLeavesNothingBehind) {
     startServers();
-    host.answer(kAnswerNo);
+    host.answer(Answer::No);
     EXPECT_EQ(execute(offer), std::vector<std::string>{kDownloadQuestion515});
     EXPECT_EQ(filesIn(program.path()), std::vector<std::string>{});
     const auto events = updateServer->eventsSoFar();
@@ -142,8 +143,8 @@ TEST_F(WorkerTest, NoToTheDownloadQuestionLeavesNothingBehind) {
 TEST_F(WorkerTest, ACompleteDownloadIsRecordedAndOffered) {
     startServers();
     writeFile(installerPath(), "a partial file of an earlier start is never resumed");
-    host.answer(kAnswerYes);
-    host.answer(kAnswerYes);
+    host.answer(Answer::Yes);
+    host.answer(Answer::Yes);
     const auto events = execute(offer);
     ASSERT_GE(events.size(), 5u);
     EXPECT_EQ(events[0], kDownloadQuestion515);
@@ -172,9 +173,14 @@ TEST_F(WorkerTest, ACompleteDownloadIsRecordedAndOffered) {
 
 TEST_F(WorkerTest, NoToTheInstallQuestionKeepsInstallerAndRecord) {
     startServers();
-    host.answer(kAnswerYes);
-    host.answer(kAnswerNo);
-    const auto events = execute(offer);
+    host.answer(Answer::Yes);
+    host.answer(Answer::No);
+    UpdateWorker worker(setup(offer), host);
+    EXPECT_FALSE(worker.downloading());
+    worker.run();
+    EXPECT_FALSE(worker.downloading());  // the download completed
+    EXPECT_EQ(worker.lastAnswer(), Answer::No);
+    const auto events = host.events();
     EXPECT_EQ(events.back(), kInstallQuestionEvent);
     EXPECT_EQ(countOf(events, "open:"), 0u);
     EXPECT_EQ(readFile(installerPath()), installer);
@@ -185,7 +191,7 @@ TEST_F(WorkerTest, AnUnreachableSecondServerIsTheOneMessage) {
     startServers();
     RefusingPort down;
     databaseFtp = "ftp://u:p@127.0.0.1:" + std::to_string(down.port()) + "/";
-    host.answer(kAnswerYes);
+    host.answer(Answer::Yes);
     const auto events = execute(offer);
     ASSERT_GE(events.size(), 3u);
     EXPECT_EQ(std::vector<std::string>(events.end() - 3, events.end()),
@@ -209,8 +215,12 @@ TEST_F(WorkerTest, AnUnreachableOrRefusingUpdateServerEndsTheWorkerSilently) {
 
 TEST_F(WorkerTest, ABrokenDownloadLeavesRecordPartialFileAndLastPercentage) {
     startServers(FtpDelivery::BreakOff, 500);
-    host.answer(kAnswerYes);
-    const auto events = execute(offer);
+    host.answer(Answer::Yes);
+    UpdateWorker worker(setup(offer), host);
+    worker.run();
+    // Never completed, the download still counts as running, as its percentage stays shown.
+    EXPECT_TRUE(worker.downloading());
+    const auto events = host.events();
     EXPECT_EQ(events.back(), kProgress + "50%");
     EXPECT_EQ(countOf(events, "question:"), 1u);
     EXPECT_EQ(countOf(events, "message:"), 0u);
@@ -220,8 +230,8 @@ TEST_F(WorkerTest, ABrokenDownloadLeavesRecordPartialFileAndLastPercentage) {
 
     // The next start finds the sizes differ and clears both away without a question.
     RecordingHost nextStart;
-    TSrautas next(setup(offer), nextStart);
-    next.Execute();
+    UpdateWorker next(setup(offer), nextStart);
+    next.run();
     EXPECT_EQ(nextStart.events(), std::vector<std::string>{});
     EXPECT_EQ(filesIn(program.path()), std::vector<std::string>{});
 }
@@ -233,9 +243,9 @@ TEST_F(WorkerTest, AFileNameOutsideTheProgramFolderIsNeverFetched) {
                              "C:\\update_5.15.exe"}) {
         SCOPED_TRACE(name);
         RecordingHost caseHost;
-        caseHost.answer(kAnswerYes);
-        TSrautas worker(setup(updateDocument("3600", name, "5.15")), caseHost);
-        worker.Execute();
+        caseHost.answer(Answer::Yes);
+        UpdateWorker worker(setup(updateDocument("3600", name, "5.15")), caseHost);
+        worker.run();
         EXPECT_EQ(caseHost.events(), std::vector<std::string>{});
     }
     EXPECT_EQ(filesIn(program.path()), std::vector<std::string>{});
@@ -265,17 +275,17 @@ TEST_F(WorkerTest, ACompleteInstallerOfAnotherVersionIsOffered) {
     startServers();
     writeFile(program.file("load.log"), "5.15\r\nupdate_5.15.exe\r\n1000\r\n");
     writeFile(installerPath(), installer);
-    host.answer(kAnswerNo);
+    host.answer(Answer::No);
     EXPECT_EQ(execute(offer), std::vector<std::string>{kInstallQuestionEvent});
     EXPECT_EQ(filesIn(program.path()), (std::vector<std::string>{"load.log", "update_5.15.exe"}));
 
     RecordingHost yes;
-    yes.answer(kAnswerYes);
-    TSrautas worker(setup(offer), yes);
-    worker.Execute();
+    yes.answer(Answer::Yes);
+    UpdateWorker worker(setup(offer), yes);
+    worker.run();
     EXPECT_EQ(yes.events(),
               (std::vector<std::string>{kInstallQuestionEvent, "open: " + installerPath()}));
-    EXPECT_EQ(worker.DialogAnswer, kAnswerYes);
+    EXPECT_EQ(worker.lastAnswer(), Answer::Yes);
     EXPECT_EQ(countOf(updateServer->eventsSoFar(), "connect"), 0u);
 }
 
@@ -297,12 +307,12 @@ TEST_F(WorkerTest, ASizeMismatchClearsTheRecordAndInstallerFilesWithoutAQuestion
 TEST(WorkerProgress, ShowsThePercentageOfTheExpectedSize) {
     TempDir program;
     RecordingHost host;
-    TSrautas worker(UpdateSetup{AppPaths(program.path()), "5.14", UpdateConfig(), UpdateDocument()},
-                    host);
-    worker.FTP1Work(10);  // no size yet: nothing to measure against
+    UpdateWorker worker(
+        UpdateSetup{AppPaths(program.path()), "5.14", UpdateConfig(), UpdateDocument()}, host);
+    worker.downloadProgress(10);  // no size yet: nothing to measure against
     worker.expectSize(1000);
     for (const std::int64_t received : {0, 125, 500, 1000}) {
-        worker.FTP1Work(received);
+        worker.downloadProgress(received);
     }
     EXPECT_EQ(host.events(), (std::vector<std::string>{kProgress + "0%", kProgress + "12%",
                                                        kProgress + "50%", kProgress + "100%"}));
@@ -310,8 +320,8 @@ TEST(WorkerProgress, ShowsThePercentageOfTheExpectedSize) {
 
 TEST_F(WorkerTest, EndingTheWorkerBreaksOffARunningDownload) {
     startServers(FtpDelivery::Hold, 500);
-    host.answer(kAnswerYes);
-    auto worker = std::make_unique<TSrautas>(setup(offer), host);
+    host.answer(Answer::Yes);
+    auto worker = std::make_unique<UpdateWorker>(setup(offer), host);
     worker->start();
     ASSERT_TRUE(host.waitFor(kProgress + "50%"));
     ASSERT_TRUE(updateServer->waitFor("held"));

@@ -14,7 +14,7 @@
 // "open: ...". The worker may call it from its own thread.
 class RecordingHost : public UpdateHost {
   public:
-    void answer(int reply) {
+    void answer(Answer reply) {
         std::lock_guard lock(mutex_);
         answers_.push_back(reply);
     }
@@ -35,19 +35,19 @@ class RecordingHost : public UpdateHost {
         });
     }
 
-    int question(const std::string& text) override {
+    Answer question(const std::string& text) override {
         note("question: " + text);
         std::lock_guard lock(mutex_);
         if (answers_.empty()) {
-            return kAnswerNo;
+            return Answer::No;
         }
-        const int reply = answers_.front();
+        const Answer reply = answers_.front();
         answers_.pop_front();
         return reply;
     }
-    int warning(const std::string& text) override {
+    Answer warning(const std::string& text) override {
         note("warning: " + text);
-        return kAnswerOk;
+        return Answer::Ok;
     }
     void message(const std::string& text) override { note("message: " + text); }
     void setStatusText(const std::string& text) override { note("status: " + text); }
@@ -62,7 +62,7 @@ class RecordingHost : public UpdateHost {
 
     mutable std::mutex mutex_;
     std::condition_variable noted_;
-    std::deque<int> answers_;
+    std::deque<Answer> answers_;
     std::vector<std::string> events_;
 };
 
@@ -75,17 +75,18 @@ class RecordingBoxes : public MessageBoxes {
         std::string title;  // empty: the kind's own
     };
     std::vector<Box> shown;
-    std::deque<int> answers;
+    std::deque<Answer> answers;
 
-    int show(MessageKind kind, const std::string& text) override {
+    Answer show(MessageKind kind, const std::string& text) override {
         return showTitled(kind, text, std::string());
     }
-    int showTitled(MessageKind kind, const std::string& text, const std::string& title) override {
+    Answer showTitled(MessageKind kind, const std::string& text,
+                      const std::string& title) override {
         shown.push_back({kind, text, title});
         if (answers.empty()) {
-            return kind == MessageKind::Confirmation ? kAnswerNo : kAnswerOk;
+            return kind == MessageKind::Confirmation ? Answer::No : Answer::Ok;
         }
-        const int reply = answers.front();
+        const Answer reply = answers.front();
         answers.pop_front();
         return reply;
     }
@@ -98,17 +99,17 @@ inline const std::string kInstallQuestionEvent =
     "question: Atnaujinimo failas gautas.\r\nAr pageidaujate dabar atnaujinti programą Kolvira ?";
 
 // An update information document with the three values, each left out when given as nullptr.
-inline std::string updateDocument(const char* laikas, const char* failas,
-                                  const char* naujaVersija) {
+inline std::string updateDocument(const char* serviceTime, const char* fileName,
+                                  const char* newVersion) {
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<atsakymas>\n";
-    if (laikas != nullptr) {
-        xml += "  <laikas>" + std::string(laikas) + "</laikas>\n";
+    if (serviceTime != nullptr) {
+        xml += "  <laikas>" + std::string(serviceTime) + "</laikas>\n";
     }
-    if (failas != nullptr) {
-        xml += "  <failas>" + std::string(failas) + "</failas>\n";
+    if (fileName != nullptr) {
+        xml += "  <failas>" + std::string(fileName) + "</failas>\n";
     }
-    if (naujaVersija != nullptr) {
-        xml += "  <naujaVersija>" + std::string(naujaVersija) + "</naujaVersija>\n";
+    if (newVersion != nullptr) {
+        xml += "  <naujaVersija>" + std::string(newVersion) + "</naujaVersija>\n";
     }
     return xml + "</atsakymas>\n";
 }
