@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "cli/check_command.h"
 #include "cli/cli_options.h"
 #include "import/generation_run.h"
 #include "isaf/export_xml.h"
@@ -129,6 +130,9 @@ int main(int argc, char** argv) {
     if (options->help) {
         std::cout << kCliUsage;
         return 0;
+    }
+    if (options->check) {
+        return runCheckCommand(*options);
     }
 
     const AppPaths paths = AppPaths::ofExecutable();
