@@ -1,5 +1,6 @@
 #include "cli/check_command.h"
 
+#include <exception>
 #include <iostream>
 
 #include "cli/json_report.h"
@@ -30,7 +31,13 @@ int runCheckCommand(const CliOptions& options) {
         std::cerr << "Dokumentas nerastas: " << path << '\n';
         return 2;
     }
-    const FileCheckResult result = checkIsafFile(path);
+    FileCheckResult result;
+    try {
+        result = checkIsafFile(path);
+    } catch (const std::exception& error) {
+        std::cerr << "Tikrinant rinkmeną įvyko programos klaida: " << error.what() << '\n';
+        return 5;
+    }
     if (options.format == "json") {
         std::cout << jsonText(checkReportJson(result, path)) << '\n';
     } else {

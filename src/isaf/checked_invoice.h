@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,11 +39,12 @@ struct CheckedInvoice {
     std::vector<CheckedTaxLine> taxLines;
 };
 
-// The invoices in file order. A counterpart is stored once however many invoices name it, so
-// that a file of half a million invoices stays small in memory.
+// The invoices in file order. A counterpart is stored once however many invoices name it, and
+// the invoices grow in blocks rather than by copying, so that a file of half a million invoices
+// stays small in memory.
 struct CheckedInvoices {
     std::vector<CheckedCounterpart> counterparts;
-    std::vector<CheckedInvoice> invoices;
+    std::deque<CheckedInvoice> invoices;
 
     const CheckedCounterpart& counterpartOf(const CheckedInvoice& invoice) const {
         return counterparts[invoice.counterpart];

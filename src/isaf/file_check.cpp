@@ -281,6 +281,25 @@ int parserLine(void* context, const char** file, unsigned long* line) {
     return 0;
 }
 
+// A file opened for reading, closed when it goes out of scope.
+class ReadOnlyFile {
+  public:
+    explicit ReadOnlyFile(const std::string& path)
+        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~ReadOnlyFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    int fd() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
 class FileChecker {
   public:
     explicit FileChecker(std::string path) : path_(std::move(path)) {}
@@ -406,18 +425,15 @@ void FileChecker::onError(void* self, xmlErrorPtr error) {
 }
 
 FileCheckResult FileChecker::run() {
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const ReadOnlyFile file(path_);
+    struct stat info {};
+    if (file.fd() < 0) {
         refuse(0, "Rinkmenos nepavyko atidaryti: " + std::string(std::strerror(errno)) + ".");
+    } else if (::fstat(file.fd(), &info) == 0 && S_ISREG(info.st_mode) &&
+               static_cast<unsigned long long>(info.st_size) > kMaxFileBytes) {
+        refuse(0, "Rinkmena didesnė nei 4 GiB; tokios i.SAF rinkmenos nebūna.");
     } else {
-        struct stat info {};
-        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-            static_cast<unsigned long long>(info.st_size) > kMaxFileBytes) {
-            refuse(0, "Rinkmena didesnė nei 4 GiB; tokios i.SAF rinkmenos nebūna.");
-        } else {
-            parse(fd);
-        }
-        ::close(fd);
+        parse(file.fd());
     }
     if (!findings_.refused()) {
         checkFileName();
@@ -543,7 +559,10 @@ void FileChecker::error(const xmlError& error) {
     if (findings_.refused() || error.level < XML_ERR_ERROR) {
         return;
     }
-    const std::string_view message = trimmed(cText(error.message));
+    // One line, as every finding is shown.
+    std::string message(trimmed(cText(error.message)));
+    std::replace_if(
+        message.begin(), message.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     const long line = error.line;
     if (error.domain == XML_FROM_SCHEMASV) {
         SchemaErrorText text =
@@ -556,11 +575,11 @@ void FileChecker::error(const xmlError& error) {
         if (bytesRead_ == 0) {
             refuse(0, "Rinkmena tuščia.");
         } else {
-            refuse(line, "Netaisyklingas XML: " + std::string(message));
+            refuse(line, "Netaisyklingas XML: " + message);
         }
         return;
     }
-    findings_.add({FindingKind::Schema, line, {}, {}, std::string(message)});
+    findings_.add({FindingKind::Schema, line, {}, {}, std::move(message)});
 }
 
 void FileChecker::start(std::string_view localName, std::string_view uri, int attributeCount,
