@@ -30,7 +30,7 @@ namespace {
 constexpr size_t kMaxDepth = 64;
 constexpr size_t kMaxTextBytes = size_t{1} << 20;
 constexpr unsigned long long kMaxFileBytes = 4ULL << 30;
-constexpr size_t kChunkBytes = 256 * 1024;
+constexpr size_t kChunkBytes = size_t{256} * 1024;
 constexpr std::string_view kXsiNamespace = "http://www.w3.org/2001/XMLSchema-instance";
 
 enum class Tag : uint8_t {
@@ -329,9 +329,16 @@ class FileChecker {
             action();
         } catch (...) {
             failure_ = std::current_exception();
-            if (parser_ != nullptr) {
-                xmlStopParser(parser_);
-            }
+            stopParser();
+        }
+    }
+
+    // Stops the parser from one of its SAX callbacks. Not from its error report: libxml2 2.9
+    // crashes when halted there (a failed switch of encoding, for one); the parser stops by
+    // itself after a fatal error, and every other callback is a no-op once refused.
+    void stopParser() {
+        if (parser_ != nullptr && !reportingError_) {
+            xmlStopParser(parser_);
         }
     }
 
@@ -355,6 +362,7 @@ class FileChecker {
     std::string path_;
     xmlParserCtxt* parser_ = nullptr;
     std::exception_ptr failure_;
+    bool reportingError_ = false;
     unsigned long long bytesRead_ = 0;
     CheckFindings findings_;
 
@@ -420,7 +428,9 @@ void FileChecker::onDoctype(void* self, const xmlChar* /*name*/, const xmlChar* 
 void FileChecker::onError(void* self, xmlErrorPtr error) {
     auto* checker = static_cast<FileChecker*>(self);
     if (error != nullptr) {
+        checker->reportingError_ = true;
         checker->guarded([&] { checker->error(*error); });
+        checker->reportingError_ = false;
     }
 }
 
@@ -550,9 +560,7 @@ long FileChecker::line() const {
 
 void FileChecker::refuse(long line, std::string text, std::string element) {
     findings_.refuse({FindingKind::NotIsaf, line, std::move(element), {}, std::move(text)});
-    if (parser_ != nullptr) {
-        xmlStopParser(parser_);
-    }
+    stopParser();
 }
 
 void FileChecker::error(const xmlError& error) {
@@ -618,7 +626,7 @@ void FileChecker::start(std::string_view localName, std::string_view uri, int at
     fieldNil_ = false;
     // Attributes come as (local name, prefix, URI, value start, value end).
     for (int i = 0; i < attributeCount; ++i) {
-        const xmlChar** attribute = attributes + 5 * i;
+        const xmlChar** attribute = attributes + ptrdiff_t{5} * i;
         if (xmlText(attribute[0]) == "nil" && xmlText(attribute[2]) == kXsiNamespace) {
             const std::string_view nil =
                 trimmed(std::string_view(reinterpret_cast<const char*>(attribute[3]),

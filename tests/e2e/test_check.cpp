@@ -13,7 +13,8 @@ namespace {
 using Json = nlohmann::json;
 
 std::string sourceFile(const std::string& relative) {
-    return std::string(std::getenv("KOLVIRA_SOURCE_DIR")) + "/" + relative;
+    const char* source = std::getenv("KOLVIRA_SOURCE_DIR");
+    return std::string(source != nullptr ? source : ".") + "/" + relative;
 }
 
 size_t lineAt(const std::string& text, size_t position) {

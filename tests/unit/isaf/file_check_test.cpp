@@ -12,7 +12,9 @@
 namespace {
 
 TEST(FileCheck, CarriesThePublishedSchema) {
-    const std::string source = std::getenv("KOLVIRA_SOURCE_DIR");
+    const char* sourceDir = std::getenv("KOLVIRA_SOURCE_DIR");
+    ASSERT_NE(sourceDir, nullptr);
+    const std::string source = sourceDir;
     const std::string published = source + "/../shared/isaf/isaf_1.2.xsd";
     const std::string copy = readFile(source + "/data/isaf_1.2.xsd");
     EXPECT_EQ(isafSchemaText(), copy) << "the program carries data/isaf_1.2.xsd as it is";
