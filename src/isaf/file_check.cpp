@@ -318,8 +318,8 @@ class FileChecker {
                           const xmlChar* systemId);
     static void onError(void* self, xmlErrorPtr error);
 
-    // Runs a callback's work; an exception must not cross libxml2's C frames, so it stops the
-    // parser and waits there until the parser has returned.
+    // Runs a callback's work. An exception must not cross libxml2's C frames: it is kept until
+    // the parser has returned, and every later callback does nothing.
     template <typename Action>
     void guarded(Action&& action) {
         if (failure_) {
@@ -329,16 +329,6 @@ class FileChecker {
             action();
         } catch (...) {
             failure_ = std::current_exception();
-            stopParser();
-        }
-    }
-
-    // Stops the parser from one of its SAX callbacks. Not from its error report: libxml2 2.9
-    // crashes when halted there (a failed switch of encoding, for one); the parser stops by
-    // itself after a fatal error, and every other callback is a no-op once refused.
-    void stopParser() {
-        if (parser_ != nullptr && !reportingError_) {
-            xmlStopParser(parser_);
         }
     }
 
@@ -362,7 +352,6 @@ class FileChecker {
     std::string path_;
     xmlParserCtxt* parser_ = nullptr;
     std::exception_ptr failure_;
-    bool reportingError_ = false;
     unsigned long long bytesRead_ = 0;
     CheckFindings findings_;
 
@@ -415,22 +404,22 @@ void FileChecker::onText(void* self, const xmlChar* text, int length) {
 
 void FileChecker::onDoctype(void* self, const xmlChar* /*name*/, const xmlChar* /*externalId*/,
                             const xmlChar* /*systemId*/) {
-    // Stops the parser before it reads a single declaration: no entity is ever defined, so
-    // none is expanded or fetched.
+    // Halts the parser before it reads a single declaration: no entity is ever defined, so
+    // none is expanded or fetched. Halting is safe here, where the parser looks at nothing
+    // more of its input and the schema validator takes no part.
     auto* checker = static_cast<FileChecker*>(self);
     checker->guarded([&] {
         checker->refuse(checker->line(),
                         "Rinkmenoje yra dokumento tipo aprašas (DOCTYPE); i.SAF rinkmenoje jo "
                         "būti negali, todėl rinkmena netikrinama.");
+        xmlStopParser(checker->parser_);
     });
 }
 
 void FileChecker::onError(void* self, xmlErrorPtr error) {
     auto* checker = static_cast<FileChecker*>(self);
     if (error != nullptr) {
-        checker->reportingError_ = true;
         checker->guarded([&] { checker->error(*error); });
-        checker->reportingError_ = false;
     }
 }
 
@@ -558,9 +547,12 @@ long FileChecker::line() const {
     return parser_ != nullptr ? xmlSAX2GetLineNumber(parser_) : 0;
 }
 
+// The parser is not halted here: libxml2 2.9 frees its input when halted, while the schema
+// validator still reads the values of the callback that refused (an attribute, a text) and its
+// error reports may come from the middle of a switch of encoding. Every callback does nothing
+// once the file is refused, and no more of the file is read.
 void FileChecker::refuse(long line, std::string text, std::string element) {
     findings_.refuse({FindingKind::NotIsaf, line, std::move(element), {}, std::move(text)});
-    stopParser();
 }
 
 void FileChecker::error(const xmlError& error) {

@@ -259,7 +259,9 @@ TEST_F(CheckTest, FilesThatAreNotIsafFilesAreRefused) {
         {"deep.xml", deep, "Elementai įdėti per giliai (daugiau nei 64 lygiai)"},
         {"truncated.xml", ownXml.substr(0, ownXml.size() / 2), ": Netaisyklingas XML: "},
         {"empty.xml", "", "Rinkmena tuščia."},
-        {"other.xml", "<?xml version=\"1.0\"?>\n<Invoices><Invoice/></Invoices>\n",
+        {"long-text.xml", replaced(ownXml, "<Name>", "<Name>" + std::string(2 << 20, 'x')).text,
+         "Elemento Name tekstas ilgesnis nei 1 MiB; tai ne i.SAF rinkmena."},
+        {"other.xml", "<?xml version=\"1.0\"?>\n<Invoices kind=\"all\"><Invoice/></Invoices>\n",
          "Eilutė 2: Tai ne i.SAF rinkmena: šakninis elementas yra Invoices, o turi būti "
          "iSAFFile."},
     };
