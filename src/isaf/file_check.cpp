@@ -506,8 +506,10 @@ void FileChecker::parse(int fd) {
     parser_ = parser.get();
     // No network, no DTD loaded, no entity substituted; CDATA sections arrive as text.
     xmlCtxtUseOptions(parser_, XML_PARSE_NONET | XML_PARSE_NOCDATA);
-    xmlSchemaSAXPlugPtr plug = xmlSchemaSAXPlug(validator.get(), &parser_->sax, &parser_->userData);
-    if (plug == nullptr) {
+    // Unplugged before the parser is freed, which frees the handler in place then.
+    const std::unique_ptr<xmlSchemaSAXPlugStruct, decltype(&xmlSchemaSAXUnplug)> plug(
+        xmlSchemaSAXPlug(validator.get(), &parser_->sax, &parser_->userData), &xmlSchemaSAXUnplug);
+    if (!plug) {
         throw std::runtime_error("the schema validator does not plug into the parser");
     }
     xmlSchemaValidateSetLocator(validator.get(), &parserLine, parser_);
@@ -536,7 +538,6 @@ void FileChecker::parse(int fd) {
         count = readChunk();
         chunk = buffer.data();
     }
-    xmlSchemaSAXUnplug(plug);
     parser_ = nullptr;
     if (failure_) {
         std::rethrow_exception(failure_);
