@@ -1,9 +1,15 @@
 #include "isaf/check_findings.h"
 
+#include <algorithm>
+
 void CheckFindings::add(CheckFinding finding) {
     if (refused_) {
         return;
     }
+    // Every finding is shown as one line, whatever values from the file it quotes.
+    std::replace_if(
+        finding.text.begin(), finding.text.end(),
+        [](char c) { return static_cast<unsigned char>(c) < ' '; }, ' ');
     ++(finding.kind == FindingKind::Warning ? warnings_ : errors_);
     if (listed_.size() < kListed) {
         listed_.push_back(std::move(finding));

@@ -18,7 +18,8 @@ struct CheckFinding {
     long line = 0;        // the line of the file; 0 for the file as a whole
     std::string element;  // the element it is about, where one is named
     std::string invoice;  // the invoice number, for a finding about one invoice
-    std::string text;     // a Lithuanian sentence, or libxml2's own text for a rare error
+    std::string text;     // a Lithuanian sentence, or libxml2's own text for a rare error; one
+                          // line (control characters of quoted values become spaces)
 };
 
 // The findings of one check in the order found. Beyond a fixed number they are only counted,

@@ -560,10 +560,7 @@ void FileChecker::error(const xmlError& error) {
     if (findings_.refused() || error.level < XML_ERR_ERROR) {
         return;
     }
-    // One line, as every finding is shown.
     std::string message(trimmed(cText(error.message)));
-    std::replace_if(
-        message.begin(), message.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     const long line = error.line;
     if (error.domain == XML_FROM_SCHEMASV) {
         SchemaErrorText text =
