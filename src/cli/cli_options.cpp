@@ -1,10 +1,11 @@
-#include "cli_options.h"
+#include "cli/cli_options.h"
 
 const char* const kCliUsage =
     "Naudojimas / Usage:\n"
     "  kolvira-cli [--payer-code KODAS] [--workplace PAVADINIMAS] [--from YYYY-MM-DD]\n"
     "              [--to YYYY-MM-DD] [--locale LOKALĖ] [--output-dir APLANKAS] [--summary]\n"
     "              KNYGA.xlsx\n"
+    "  kolvira-cli --check [--format text|json] RINKMENA.xml\n"
     "\n"
     "Suformuoja i.SAF 1.2 rinkmeną iš sąskaitų faktūrų darbo knygos (.xlsx arba .xls).\n"
     "Turns an invoice workbook (.xlsx or .xls) into an i.SAF 1.2 file.\n"
@@ -28,6 +29,14 @@ const char* const kCliUsage =
     "                          skaičius, apmokestinamoji vertė, PVM suma).\n"
     "                          After the path, a table per side and tax code: invoices,\n"
     "                          taxable value, VAT amount.\n"
+    "  --check RINKMENA.xml    Patikrinti bet kurią i.SAF 1.2 rinkmeną: schemą, PVM tarifus,\n"
+    "                          laikotarpį, kontrahentų ID, pavadinimą; suvestinė į stdout,\n"
+    "                          pastabos į stderr.\n"
+    "                          Check any i.SAF 1.2 file: schema, tax rates, period,\n"
+    "                          counterpart IDs, file name; the summary on stdout, the\n"
+    "                          findings on stderr.\n"
+    "  --format text|json      Su --check: json - vienas JSON objektas į stdout.\n"
+    "                          With --check: json prints one JSON object on stdout.\n"
     "  --help                  Ši pagalba. This help.\n"
     "\n"
     "Išėjimo kodai / exit codes:\n"
@@ -36,12 +45,17 @@ const char* const kCliUsage =
     "  2 trūksta ar neteisingi duomenys / missing or invalid input, or beyond the i.SAF caps\n"
     "  3 darbo knygos nepavyko perskaityti / the workbook cannot be read\n"
     "  4 laikotarpio įrašų nerasta / no rows of the period\n"
-    "  5 nepavyko įrašyti failo / a file could not be written\n";
+    "  5 nepavyko įrašyti failo / a file could not be written\n"
+    "Tikrinant (--check) / checking:\n"
+    "  0 klaidų nerasta / no findings, 1 klaidos / schema or logical errors,\n"
+    "  6 tik įspėjimai / warnings only, 3 ne i.SAF rinkmena ar ne XML / not an i.SAF file,\n"
+    "  2 rinkmena nerasta ar blogi argumentai / file missing or usage error\n";
 
 std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& arguments,
                                           std::string& error) {
     CliOptions options;
     bool haveWorkbook = false;
+    bool runOption = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
@@ -50,6 +64,20 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& argume
         }
         if (argument == "--summary") {
             options.summary = true;
+            runOption = true;
+            continue;
+        }
+        if (argument == "--check") {
+            options.check = true;
+            continue;
+        }
+        if (argument == "--format") {
+            if (i + 1 >= arguments.size() ||
+                (arguments[i + 1] != "text" && arguments[i + 1] != "json")) {
+                error = "Option --format needs text or json";
+                return std::nullopt;
+            }
+            options.format = arguments[++i];
             continue;
         }
         std::optional<std::string>* target = nullptr;
@@ -72,6 +100,7 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& argume
                 return std::nullopt;
             }
             *target = arguments[++i];
+            runOption = true;
             continue;
         }
         if (argument.starts_with("--")) {
@@ -79,14 +108,22 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& argume
             return std::nullopt;
         }
         if (haveWorkbook) {
-            error = "Only one workbook can be given";
+            error = options.check ? "Only one file can be given" : "Only one workbook can be given";
             return std::nullopt;
         }
         options.workbook = argument;
         haveWorkbook = true;
     }
+    if (options.check && runOption) {
+        error = "--check takes only --format and one file";
+        return std::nullopt;
+    }
+    if (!options.check && options.format != "text") {
+        error = "--format json is available with --check only";
+        return std::nullopt;
+    }
     if (!haveWorkbook) {
-        error = "No workbook given";
+        error = options.check ? "No file given" : "No workbook given";
         return std::nullopt;
     }
     return options;

@@ -7,7 +7,8 @@
 #include "base/atomic_file.h"
 #include "base/desktop_shell.h"
 #include "base/program_settings.h"
-#include "cli_options.h"
+#include "cli/check_command.h"
+#include "cli/cli_options.h"
 #include "frontend/locale_settings.h"
 #include "isaf/summary.h"
 #include "payers/payer_register.h"
@@ -112,6 +113,9 @@ int main(int argc, char** argv) {
     if (options->help) {
         std::cout << kCliUsage;
         return 0;
+    }
+    if (options->check) {
+        return runCheckCommand(*options);
     }
 
     const AppPaths paths = AppPaths::ofExecutable();

@@ -163,6 +163,10 @@ void ExportDocumentTotal(IsafDocument& document, std::string_view taxableValue,
 }
 
 std::string TaxPercentageForCode(std::string_view number) {
+    return listedTaxPercentage(number).value_or("21");
+}
+
+std::optional<std::string> listedTaxPercentage(std::string_view number) {
     if (!number.empty() && number.front() == '+') {
         number.remove_prefix(1);
     }
@@ -171,6 +175,7 @@ std::string TaxPercentageForCode(std::string_view number) {
     if (error != std::errc() || end != number.data() + number.size()) {
         code = 0;
     }
+    constexpr int kTwentyOne[] = {1, 6, 9, 16, 20, 21, 25, 32, 43};
     constexpr int kNine[] = {2, 7, 17, 26, 30, 44};
     constexpr int kFive[] = {3, 8, 18, 27, 31, 37, 40, 45};
     constexpr int kZero[] = {12, 13, 14, 28, 33, 35, 38, 41, 46};
@@ -178,6 +183,9 @@ std::string TaxPercentageForCode(std::string_view number) {
     const auto holds = [code](const auto& codes) {
         return std::find(std::begin(codes), std::end(codes), code) != std::end(codes);
     };
+    if (holds(kTwentyOne)) {
+        return "21";
+    }
     if (holds(kNine)) {
         return "9";
     }
@@ -190,6 +198,5 @@ std::string TaxPercentageForCode(std::string_view number) {
     if (holds(kNone)) {
         return "";
     }
-    // 1, 6, 9, 16, 20, 21, 25, 32, 43 and every number outside the table.
-    return "21";
+    return std::nullopt;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,3 +27,7 @@ void ExportDocumentTotal(IsafDocument& document, std::string_view taxableValue,
 // The VAT rate ("21", "9", "5", "0") that the number of a tax code stands for, or the empty
 // text for the codes that carry no rate. Text that is not a whole number counts as 0.
 std::string TaxPercentageForCode(std::string_view number);
+
+// The same for the numbers the table lists; nothing for a number outside it, which the writer
+// gives 21 all the same.
+std::optional<std::string> listedTaxPercentage(std::string_view number);

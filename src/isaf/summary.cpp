@@ -3,8 +3,9 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
-#include <set>
+#include <limits>
 #include <tuple>
+#include <vector>
 
 #include "isaf/isaf_document.h"
 
@@ -29,24 +30,30 @@ long long cents(const std::string& amount) {
     return negative ? -value : value;
 }
 
-// Adds one invoice's tax lines; an invoice counts once for each tax code it holds.
+// Adds one invoice's tax lines from its row record.
 void addInvoice(TotalsByTaxCode& side, const RowRecord& record, size_t firstLine, size_t lines,
                 size_t singleCodeDefaultField) {
-    std::set<std::string> codes;
+    std::vector<TaxLineTotals> totals;
     for (size_t line = 0; line < lines; ++line) {
         const size_t value = firstLine + line * 3;
-        const std::string code(
-            record.field(value + 2, lines == 1 && singleCodeDefaultField ? "PVM1" : ""));
+        const std::string_view code =
+            record.field(value + 2, lines == 1 && singleCodeDefaultField ? "PVM1" : "");
         if (lines > 1 && code.empty()) {
             continue;  // a multi-rate line without a code is not written to the file
         }
-        TaxCodeTotals& totals = side[code];
-        totals.taxableCents += cents(std::string(record.field(value, "")));
-        totals.vatCents += cents(std::string(record.field(value + 1, "")));
-        if (codes.insert(code).second) {
-            ++totals.invoices;
-        }
+        totals.push_back({code, cents(std::string(record.field(value, ""))),
+                          cents(std::string(record.field(value + 1, "")))});
     }
+    addInvoiceTotals(side, totals);
+}
+
+long long saturatingSum(long long a, long long b) {
+    long long sum = 0;
+    if (__builtin_add_overflow(a, b, &sum)) {
+        return b < 0 ? std::numeric_limits<long long>::min()
+                     : std::numeric_limits<long long>::max();
+    }
+    return sum;
 }
 
 // Pads to a width counted in characters, not bytes, so Lithuanian letters keep columns straight.
@@ -59,14 +66,32 @@ std::string padded(const std::string& text, size_t width, bool right) {
     return right ? fill + text : text + fill;
 }
 
-std::string money(long long centsValue) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%s%lld.%02lld", centsValue < 0 ? "-" : "",
-                  std::llabs(centsValue) / 100, std::llabs(centsValue) % 100);
-    return buffer;
+}  // namespace
+
+void addInvoiceTotals(TotalsByTaxCode& side, const std::vector<TaxLineTotals>& lines) {
+    for (size_t line = 0; line < lines.size(); ++line) {
+        TaxCodeTotals& totals = side[std::string(lines[line].taxCode)];
+        totals.taxableCents = saturatingSum(totals.taxableCents, lines[line].taxableCents);
+        totals.vatCents = saturatingSum(totals.vatCents, lines[line].vatCents);
+        bool counted = false;
+        for (size_t earlier = 0; earlier < line && !counted; ++earlier) {
+            counted = lines[earlier].taxCode == lines[line].taxCode;
+        }
+        if (!counted) {
+            ++totals.invoices;
+        }
+    }
 }
 
-}  // namespace
+std::string centsText(long long cents) {
+    // Unsigned, so that the lowest value has a magnitude too.
+    const unsigned long long magnitude = cents < 0 ? 0ULL - static_cast<unsigned long long>(cents)
+                                                   : static_cast<unsigned long long>(cents);
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%s%llu.%02llu", cents < 0 ? "-" : "", magnitude / 100,
+                  magnitude % 100);
+    return buffer;
+}
 
 IsafSummary summarize(const InvoiceRowStore& store) {
     IsafSummary summary;
@@ -110,12 +135,12 @@ std::string formatSummary(const IsafSummary& summary) {
         TaxCodeTotals all;
         for (const auto& [code, totals] : codes) {
             row(name, code.empty() ? "-" : code, std::to_string(totals.invoices),
-                money(totals.taxableCents), money(totals.vatCents));
+                centsText(totals.taxableCents), centsText(totals.vatCents));
             all.invoices += totals.invoices;
-            all.taxableCents += totals.taxableCents;
-            all.vatCents += totals.vatCents;
+            all.taxableCents = saturatingSum(all.taxableCents, totals.taxableCents);
+            all.vatCents = saturatingSum(all.vatCents, totals.vatCents);
         }
-        row(name, "Iš viso", "", money(all.taxableCents), money(all.vatCents));
+        row(name, "Iš viso", "", centsText(all.taxableCents), centsText(all.vatCents));
     };
     side("Pirkimai", summary.purchases);
     side("Pardavimai", summary.sales);

@@ -2,6 +2,8 @@
 
 #include <map>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "invoices/row_store.h"
 
@@ -26,6 +28,20 @@ struct IsafSummary {
 };
 
 IsafSummary summarize(const InvoiceRowStore& store);
+
+// One tax line of an invoice as the totals count it.
+struct TaxLineTotals {
+    std::string_view taxCode;
+    long long taxableCents = 0;
+    long long vatCents = 0;
+};
+
+// Adds one invoice's tax lines to the totals of its side; the invoice counts once for each tax
+// code it holds. A sum stops at the limit of its type instead of overflowing.
+void addInvoiceTotals(TotalsByTaxCode& side, const std::vector<TaxLineTotals>& lines);
+
+// An amount in cents as the table writes it: "-12.34".
+std::string centsText(long long cents);
 
 // A table for the terminal: one line per side and tax code, amounts with a decimal point.
 std::string formatSummary(const IsafSummary& summary);
