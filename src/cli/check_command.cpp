@@ -3,9 +3,9 @@
 #include <exception>
 #include <iostream>
 
+#include "base/atomic_file.h"
 #include "cli/json_report.h"
 #include "isaf/file_check.h"
-#include "base/atomic_file.h"
 
 namespace {
 

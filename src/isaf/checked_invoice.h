@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "isaf/check_findings.h"
 #include "base/date.h"
+#include "isaf/check_findings.h"
 
 // The invoices of a checked i.SAF file, typed: what the warnings need to know of them.
 

@@ -5,11 +5,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/desktop_shell.h"
 #include "workbook/cell_text.h"
 #include "workbook/compound_file.h"
 #include "workbook/workbook_limits.h"
 #include "workbook/workbook_sheet_names.h"
-#include "base/desktop_shell.h"
 
 namespace {
 
