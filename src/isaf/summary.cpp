@@ -1,60 +1,37 @@
 #include "isaf/summary.h"
 
-#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <tuple>
 
-#include "isaf/isaf_document.h"
+#include "base/text.h"
 
 namespace {
 
-// Amount text ("-12,34" or "12.34") in cents; sums are kept in whole cents so that thousands of
-// invoices add up exactly.
-long long cents(const std::string& amount) {
-    const std::string text = withDecimalPoint(amount);
-    if (text.empty()) {
-        return 0;
-    }
-    const bool negative = text.front() == '-';
-    const size_t point = text.find('.');
-    const long long whole = std::llabs(std::strtoll(text.c_str(), nullptr, 10));
-    long long fraction = 0;
-    if (point != std::string::npos) {
-        const std::string digits = (text.substr(point + 1) + "00").substr(0, 2);
-        fraction = std::strtoll(digits.c_str(), nullptr, 10);
-    }
-    const long long value = whole * 100 + fraction;
-    return negative ? -value : value;
-}
-
-// Adds one invoice's tax lines; an invoice counts once for each tax code it holds.
-void addInvoice(TotalsByTaxCode& side, const RowRecord& record, size_t firstLine, size_t lines,
-                size_t singleCodeDefaultField) {
+// Adds one invoice's tax lines; an invoice counts once for each tax code it holds. Sums are
+// kept in whole cents, so that thousands of invoices add up exactly.
+void addInvoice(TotalsByTaxCode& side, const Invoice& invoice) {
     std::set<std::string> codes;
-    for (size_t line = 0; line < lines; ++line) {
-        const size_t value = firstLine + line * 3;
-        const std::string code(
-            record.field(value + 2, lines == 1 && singleCodeDefaultField ? "PVM1" : ""));
-        if (lines > 1 && code.empty()) {
-            continue;  // a multi-rate line without a code is not written to the file
-        }
-        TaxCodeTotals& totals = side[code];
-        totals.taxableCents += cents(std::string(record.field(value, "")));
-        totals.vatCents += cents(std::string(record.field(value + 1, "")));
-        if (codes.insert(code).second) {
+    for (const TaxLine& line : invoice.lines) {
+        TaxCodeTotals& totals = side[line.code];
+        totals.taxableCents += line.value.cents;
+        totals.vatCents += line.vatAmount.value_or(Money{}).cents;
+        if (codes.insert(line.code).second) {
             ++totals.invoices;
         }
     }
 }
 
+void addLedger(TotalsByTaxCode& side, const Ledger& ledger) {
+    for (const Invoice& invoice : ledger.invoices) {
+        addInvoice(side, invoice);
+    }
+}
+
 // Pads to a width counted in characters, not bytes, so Lithuanian letters keep columns straight.
 std::string padded(const std::string& text, size_t width, bool right) {
-    size_t characters = 0;
-    for (const char c : text) {
-        characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
-    }
+    const size_t characters = characterCount(text);
     const std::string fill(width > characters ? width - characters : 0, ' ');
     return right ? fill + text : text + fill;
 }
@@ -68,21 +45,10 @@ std::string money(long long centsValue) {
 
 }  // namespace
 
-IsafSummary summarize(const InvoiceRowStore& store) {
+IsafSummary summarize(const InvoiceBook& book) {
     IsafSummary summary;
-    // Purchase records: the tax line starts at field 9; sales records at field 8.
-    for (const auto& record : store.purchaseInvoices) {
-        addInvoice(summary.purchases, RowRecord(record), 9, 1, 1);
-    }
-    for (const auto& record : store.purchaseMultiRateInvoices) {
-        addInvoice(summary.purchases, RowRecord(record), 9, 5, 0);
-    }
-    for (const auto& record : store.salesInvoices) {
-        addInvoice(summary.sales, RowRecord(record), 8, 1, 1);
-    }
-    for (const auto& record : store.salesMultiRateInvoices) {
-        addInvoice(summary.sales, RowRecord(record), 8, 5, 0);
-    }
+    addLedger(summary.purchases, book.purchases);
+    addLedger(summary.sales, book.sales);
     return summary;
 }
 

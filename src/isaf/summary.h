@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "invoices/row_store.h"
+#include "invoices/invoice_book.h"
 
 // What the i.SAF file holds, per side and tax code: the figures an accountant holds against the
 // VAT return before uploading the file.
@@ -25,7 +25,7 @@ struct IsafSummary {
     TotalsByTaxCode sales;
 };
 
-IsafSummary summarize(const InvoiceRowStore& store);
+IsafSummary summarize(const InvoiceBook& book);
 
 // A table for the terminal: one line per side and tax code, amounts with a decimal point.
 std::string formatSummary(const IsafSummary& summary);

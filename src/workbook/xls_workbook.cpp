@@ -11,15 +11,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "base/desktop_shell.h"
-#include "workbook/cell_text.h"
+#include "base/text.h"
 #include "workbook/workbook_limits.h"
-#include "workbook/workbook_sheet_names.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define KOLVIRA_ADDRESS_SANITIZER 1
@@ -103,70 +103,37 @@ bool holdsEncryptedPackage(const std::string& path) {
     return bytes.find(utf16) != std::string::npos;
 }
 
-// FreeXL gives dates as "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" or "HH:MM:SS".
-bool readNumbers(std::string_view text, std::initializer_list<std::pair<size_t, int*>> fields) {
-    for (const auto& [pos, out] : fields) {
-        if (pos + 2 > text.size()) {
-            return false;
-        }
-        const size_t width = pos == 0 && text.size() >= 10 && text[4] == '-' ? 4 : 2;
-        const char* begin = text.data() + pos;
-        const auto result = std::from_chars(begin, begin + width, *out);
-        if (result.ec != std::errc() || result.ptr != begin + width) {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::string freexlDateText(int type, std::string_view text, const RegionalSettings& regional) {
-    int year = 1899;
-    int month = 12;
-    int day = 30;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    bool ok = false;
-    if (type == FREEXL_CELL_DATE) {
-        ok = readNumbers(text, {{0, &year}, {5, &month}, {8, &day}});
-    } else if (type == FREEXL_CELL_DATETIME) {
-        ok = readNumbers(
-            text, {{0, &year}, {5, &month}, {8, &day}, {11, &hour}, {14, &minute}, {17, &second}});
-    } else {
-        ok = readNumbers(text, {{0, &hour}, {3, &minute}, {6, &second}});
-        const int seconds = hour * 3600 + minute * 60 + second;
-        if (ok && seconds != 0) {
-            return std::string(text.substr(0, 8));  // a time of day alone, as in day zero
-        }
-    }
-    if (!ok) {
-        return std::string(text);
-    }
-    return formatDateTime(year, month, day, hour * 3600 + minute * 60 + second, regional);
-}
-
-std::string cellValueText(const FreeXL_CellValue& value, const RegionalSettings& regional) {
+// The cell's kind and text: a number as the shortest decimal that reads back to it, a date as
+// FreeXL gives it ("YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" or "HH:MM:SS").
+char cellValueText(const FreeXL_CellValue& value, std::string& text) {
+    const auto number = [&text](double n) {
+        char buffer[64];
+        const auto written = std::to_chars(buffer, buffer + sizeof buffer, n);
+        text.assign(buffer, written.ptr);
+        return 'n';
+    };
+    text.clear();
     switch (value.type) {
         case FREEXL_CELL_INT:
-            return formatCellNumber(value.value.int_value, regional);
+            return number(value.value.int_value);
         case FREEXL_CELL_DOUBLE:
-            return formatCellNumber(value.value.double_value, regional);
+            return std::isfinite(value.value.double_value) ? number(value.value.double_value)
+                                                           : number(0);
         case FREEXL_CELL_TEXT:
         case FREEXL_CELL_SST_TEXT:
-            return value.value.text_value != nullptr ? value.value.text_value : "";
+            text = value.value.text_value != nullptr ? value.value.text_value : "";
+            return 't';
         case FREEXL_CELL_DATE:
         case FREEXL_CELL_DATETIME:
         case FREEXL_CELL_TIME:
-            return value.value.text_value != nullptr
-                       ? freexlDateText(value.type, value.value.text_value, regional)
-                       : "";
+            text = value.value.text_value != nullptr ? value.value.text_value : "";
+            return 'd';
         default:
-            return "";
+            return 't';
     }
 }
 
-void sendSheet(const void* handle, unsigned short index, ReplyWriter& out,
-               const RegionalSettings& regional) {
+void sendSheet(const void* handle, unsigned short index, ReplyWriter& out) {
     const char* name = nullptr;
     if (freexl_get_worksheet_name(handle, index, &name) != FREEXL_OK || name == nullptr) {
         name = "";  // keeps the index of the sheets after it; never selected
@@ -187,7 +154,8 @@ void sendSheet(const void* handle, unsigned short index, ReplyWriter& out,
         for (unsigned short c = 0; c < lastColumn; ++c) {
             FreeXL_CellValue value;
             const bool ok = freexl_get_cell_value(handle, r, c, &value) == FREEXL_OK;
-            const std::string text = ok ? cellValueText(value, regional) : std::string();
+            std::string text;
+            const char kind = ok ? cellValueText(value, text) : 't';
             if (ok && text.empty()) {
                 continue;
             }
@@ -195,13 +163,14 @@ void sendSheet(const void* handle, unsigned short index, ReplyWriter& out,
             out.u32(r);
             out.byte(static_cast<std::uint8_t>(c));
             out.byte(ok ? std::uint8_t{0} : std::uint8_t{1});
+            out.byte(static_cast<std::uint8_t>(kind));
             out.text(std::string_view(text).substr(0, kMaxCellTextBytes + 1));
         }
     }
 }
 
 // The child's whole work; it ends with _exit, so nothing of the parent's state is torn down.
-[[noreturn]] void readInChild(const std::string& path, const RegionalSettings& regional, int fd) {
+[[noreturn]] void readInChild(const std::string& path, int fd) {
 #ifndef KOLVIRA_ADDRESS_SANITIZER
     const rlimit memory{kChildMemoryBytes, kChildMemoryBytes};
     setrlimit(RLIMIT_AS, &memory);
@@ -237,7 +206,7 @@ void sendSheet(const void* handle, unsigned short index, ReplyWriter& out,
             count = 0;
         }
         for (unsigned int i = 0; i < count && i < 0xFFFF; ++i) {
-            sendSheet(handle, static_cast<unsigned short>(i), out, regional);
+            sendSheet(handle, static_cast<unsigned short>(i), out);
         }
         out.byte('E');
     }
@@ -298,7 +267,7 @@ class Fd {
     int fd_;
 };
 
-std::string readReply(const std::string& path, const RegionalSettings& regional) {
+std::string readReply(const std::string& path) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         throw WorkbookError("cannot start the .xls reader: " + std::string(std::strerror(errno)));
@@ -308,7 +277,7 @@ std::string readReply(const std::string& path, const RegionalSettings& regional)
     if (pid == 0) {
         ::close(fds[0]);
         try {
-            readInChild(path, regional, fds[1]);
+            readInChild(path, fds[1]);
         } catch (...) {
         }
         _exit(1);
@@ -394,6 +363,52 @@ class ReplyReader {
     const std::string& path_;
 };
 
+// FreeXL's date texts: "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS" or "HH:MM:SS"; one it did not
+// write so stays a text.
+bool readNumbers(std::string_view text, std::initializer_list<std::pair<size_t, int*>> fields) {
+    for (const auto& [pos, out] : fields) {
+        if (pos + 2 > text.size()) {
+            return false;
+        }
+        const size_t width = pos == 0 && text.size() >= 10 && text[4] == '-' ? 4 : 2;
+        const char* begin = text.data() + pos;
+        const auto result = std::from_chars(begin, begin + width, *out);
+        if (result.ec != std::errc() || result.ptr != begin + width) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void readFreexlDate(CellValue& value) {
+    const std::string_view text = value.text;
+    CellDateTime date;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    bool ok = false;
+    if (text.size() == 10) {
+        ok = readNumbers(text, {{0, &date.year}, {5, &date.month}, {8, &date.day}});
+    } else if (text.size() >= 19) {
+        ok = readNumbers(text, {{0, &date.year},
+                                {5, &date.month},
+                                {8, &date.day},
+                                {11, &hour},
+                                {14, &minute},
+                                {17, &second}});
+    } else {
+        ok = readNumbers(text, {{0, &hour}, {3, &minute}, {6, &second}});
+        if (ok && hour * 3600 + minute * 60 + second == 0) {
+            date = {1899, 12, 30, 0};  // midnight of day zero shows as that day
+        }
+    }
+    if (ok) {
+        date.secondsOfDay = hour * 3600 + minute * 60 + second;
+        value.kind = CellValue::Kind::date;
+        value.date = date;
+    }
+}
+
 }  // namespace
 
 std::vector<XlsSheet> decodeXlsReply(std::string_view reply, const std::string& path) {
@@ -432,6 +447,10 @@ std::vector<XlsSheet> decodeXlsReply(std::string_view reply, const std::string& 
         cell.row = in.u32();
         cell.column = in.byte();
         cell.unreadable = in.byte() != 0;
+        cell.kind = static_cast<char>(in.byte());
+        if (cell.kind != 't' && cell.kind != 'n' && cell.kind != 'd') {
+            in.fail();
+        }
         const std::string_view text = in.text(kMaxCellTextBytes + 1);
         if (text.size() > kMaxCellTextBytes) {
             throw WorkbookError("a cell of " + path + " holds a text too long for any cell");
@@ -450,8 +469,7 @@ std::vector<XlsSheet> decodeXlsReply(std::string_view reply, const std::string& 
     }
 }
 
-XlsWorkbook::XlsWorkbook(std::string path, const RegionalSettings& regional)
-    : path_(std::move(path)) {
+XlsWorkbook::XlsWorkbook(std::string path) : path_(std::move(path)) {
     std::error_code error;
     const auto size = std::filesystem::file_size(path_, error);
     if (error) {
@@ -460,7 +478,7 @@ XlsWorkbook::XlsWorkbook(std::string path, const RegionalSettings& regional)
     if (size > kMaxXlsFileBytes) {
         throw WorkbookError(path_ + " is too large for an .xls workbook");
     }
-    sheets_ = decodeXlsReply(readReply(path_, regional), path_);
+    sheets_ = decodeXlsReply(readReply(path_), path_);
 }
 
 void XlsWorkbook::selectSheet(std::string_view name) {
@@ -469,7 +487,7 @@ void XlsWorkbook::selectSheet(std::string_view name) {
     }
     selected_ = nullptr;
     for (const XlsSheet& sheet : sheets_) {
-        if (!sheet.name.empty() && sameSheetName(sheet.name, name)) {
+        if (!sheet.name.empty() && equalsIgnoringCase(sheet.name, name)) {
             if (!sheet.readable) {
                 throw WorkbookError("the sheet \"" + sheet.name + "\" cannot be read");
             }
@@ -480,7 +498,7 @@ void XlsWorkbook::selectSheet(std::string_view name) {
     throw WorkbookError("the workbook has no sheet \"" + std::string(name) + "\"");
 }
 
-std::string XlsWorkbook::cellText(int row, int column) {
+CellValue XlsWorkbook::cell(int row, int column) {
     if (selected_ == nullptr) {
         throw WorkbookError(open_ ? "no sheet selected" : "the workbook is closed");
     }
@@ -496,13 +514,21 @@ std::string XlsWorkbook::cellText(int row, int column) {
             return cell.row < at.first || (cell.row == at.first && cell.column < at.second);
         });
     if (found == cells.end() || found->row != r || found->column != c) {
-        return "";
+        return {};
     }
     if (found->unreadable) {
         throw WorkbookError("cell (" + std::to_string(row) + ", " + std::to_string(column) +
                             ") cannot be read");
     }
-    return selected_->texts.substr(found->offset, found->length);
+    CellValue value;
+    value.kind = CellValue::Kind::text;
+    value.text = std::string_view(selected_->texts).substr(found->offset, found->length);
+    if (found->kind == 'n' && isWrittenNumber(value.text)) {
+        value.kind = CellValue::Kind::number;
+    } else if (found->kind == 'd') {
+        readFreexlDate(value);
+    }
+    return value;
 }
 
 void XlsWorkbook::present(DesktopShell& desktop) {

@@ -8,12 +8,14 @@
 #include "workbook/workbook_connection.h"
 
 // The cells of an .xls workbook as the reading child process sends them: every sheet by
-// name, and the texts of its non-empty cells in the columns the readers read.
+// name, and its non-empty cells in the columns the readers read, each a kind and a text (a
+// number as its shortest decimal, a date as FreeXL writes it).
 struct XlsSheet {
     struct Cell {
         std::uint32_t row = 0;     // 0-based
         std::uint8_t column = 0;   // 0-based, below kMaxColumn
         bool unreadable = false;   // FreeXL could not give its value
+        char kind = 't';           // 't' text, 'n' number, 'd' date or time
         std::uint32_t offset = 0;  // into `texts`
         std::uint32_t length = 0;
     };
@@ -33,10 +35,10 @@ std::vector<XlsSheet> decodeXlsReply(std::string_view reply, const std::string& 
 // stops answering, sends too much or sends garbage is a WorkbookError; the program goes on.
 class XlsWorkbook : public WorkbookConnection {
   public:
-    XlsWorkbook(std::string path, const RegionalSettings& regional);
+    explicit XlsWorkbook(std::string path);
 
     void selectSheet(std::string_view name) override;
-    std::string cellText(int row, int column) override;
+    CellValue cell(int row, int column) override;
     void present(DesktopShell& desktop) override;
     void quit() override;
 
