@@ -193,6 +193,7 @@ class SheetReader {
         row.valueCellEmpty = false;
         row.singleValue = Money{};
         row.lines.clear();
+        row.lines.reserve(kind_.multiRate ? kTaxLines : 1);
         if (kind_.multiRate) {
             readTaxLines(row);
         } else {

@@ -1,7 +1,6 @@
 #include "run/saved_message.h"
 
 #include <cstddef>
-#include <optional>
 
 #include "base/text.h"
 
@@ -25,8 +24,8 @@ std::string savedMessageText(const std::string& path) {
 std::string wrapAt45Columns(const std::string& text) {
     std::string result;
     size_t lineStart = 0;
-    size_t lineCharacters = 0;  // characters, not bytes: paths hold Lithuanian letters
-    std::optional<size_t> breakAfter;
+    size_t lineCharacters = 0;              // characters, not bytes: paths hold Lithuanian letters
+    size_t breakAfter = std::string::npos;  // the last break character of the line
     char quote = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -44,8 +43,8 @@ std::string wrapAt45Columns(const std::string& text) {
                 quote = c;
             }
         }
-        if (quote == 0 && lineCharacters >= kColumns && breakAfter) {
-            const size_t next = *breakAfter + 1;
+        if (quote == 0 && lineCharacters >= kColumns && breakAfter != std::string::npos) {
+            const size_t next = breakAfter + 1;
             result.append(text, lineStart, next - lineStart);
             if (next < text.size()) {
                 result += "\r\n";
@@ -56,7 +55,7 @@ std::string wrapAt45Columns(const std::string& text) {
                 lineCharacters += startsCharacter(text[j]) ? 1 : 0;
             }
             lineStart = next;
-            breakAfter.reset();
+            breakAfter = std::string::npos;
         }
     }
     result.append(text, lineStart);

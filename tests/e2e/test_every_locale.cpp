@@ -15,6 +15,7 @@
 #include "base/progress.h"
 #include "e2e/cli_runner.h"
 #include "frontend/locale_settings.h"
+#include "invoices/conversions.h"
 #include "invoices/sheet_readers.h"
 #include "isaf/export_xml.h"
 #include "support/schema_check.h"
@@ -95,6 +96,10 @@ TEST(EveryLocale, TheExampleGivesTheLithuanianFileInProcess) {
     // The locales did differ where it matters: "٫", "," and "." as decimal separators, and
     // date forms of every order, right-to-left marks included.
     EXPECT_GE(decimalSeparators.size(), 3u);
+    // A date typed as text reads under its own locale's form; the right-to-left marks of the
+    // Arabic short date are no separator.
+    const auto typed = readCellDate("5/1/2026", regionalSettingsFrom(QLocale("ar_EG")));
+    EXPECT_EQ(typed, (Date{2026, 1, 5}));
     EXPECT_GT(distinct.size(), 40u);
 }
 
