@@ -80,8 +80,24 @@ std::string withoutBars(std::string_view text) {
     return result;
 }
 
+// Whether the cleaning would leave a trimmed text as it is: no control character, no U+FFFE or
+// U+FFFF (all begin with 0xEF), and no "|" where that goes. So it is for nearly every cell.
+bool needsNoCleaning(std::string_view trimmedText, bool dropBars) {
+    for (const char c : trimmedText) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0xEF || (dropBars && c == '|')) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The free texts have always lost their "|", and the files made so far show it.
 std::string cleanFreeText(std::string_view cellText) {
+    const std::string_view kept = trimmed(cellText);
+    if (needsNoCleaning(kept, true)) {
+        return std::string(kept);
+    }
     std::string text = singleLineXmlText(withoutBars(cellText));
     trimInPlace(text);
     return text;
@@ -392,8 +408,14 @@ std::string cleanInvoiceNumber(std::string_view cellText) {
 }
 
 std::string cleanCode(std::string_view cellText) {
-    std::string text = singleLineXmlText(cellText);
-    trimInPlace(text);
+    const std::string_view kept = trimmed(cellText);
+    std::string text;
+    if (needsNoCleaning(kept, false)) {
+        text = kept;
+    } else {
+        text = singleLineXmlText(cellText);
+        trimInPlace(text);
+    }
     for (char& c : text) {
         if (c >= 'a' && c <= 'z') {
             c = static_cast<char>(c - 'a' + 'A');

@@ -84,24 +84,25 @@ struct TaxLine {
     std::string code;                // "PVM1"; empty when none was given
 };
 
+// Laid out in 128 bytes, so that the deque holding a month's invoices wastes nothing.
 struct Invoice {
     Date date;
-    std::string number;
-    std::string type;  // "SF", "DS", "KS", "VS", "VD", "VK" or "AN"
     // Purchases: when it was registered; from an empty D cell, the later of the invoice date
     // and the period's first day.
     Date registrationDate;
-    bool registrationFromEmptyCell = false;
-    std::uint32_t counterpart = 0;  // in its side's counterpart table
+    std::string number;
+    std::string type;  // "SF", "DS", "KS", "VS", "VD", "VK" or "AN"
     // A single-rate invoice has one tax line, written even without a code, and the rate of its
     // sheet as its percentage (none on the "-" sheets). A multi-rate invoice has the tax lines
     // that carry a code, each with the percentage its code stands for.
-    bool multiRate = false;
-    std::optional<int> sheetRate;
     std::vector<TaxLine> lines;
-    // Where it came from, for messages that name its cells: the sheet number (1-12) and row.
-    int sheet = 0;
-    int row = 0;
+    std::uint32_t counterpart = 0;  // in its side's counterpart table
+    // Where it came from, for messages that name its cells: the row and the sheet number (1-12).
+    std::int32_t row = 0;
+    std::uint8_t sheet = 0;
+    bool registrationFromEmptyCell = false;
+    bool multiRate = false;
+    std::optional<std::int8_t> sheetRate;
 };
 
 // The invoices and counterparts of one side, the invoices in the order they were read.

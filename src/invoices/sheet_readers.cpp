@@ -384,11 +384,11 @@ class SheetReader {
             invoice.registrationFromEmptyCell = row.registrationFromEmptyCell;
         }
         invoice.multiRate = kind_.multiRate;
-        if (!kind_.multiRate) {
-            invoice.sheetRate = kind_.rate;
+        if (!kind_.multiRate && kind_.rate) {
+            invoice.sheetRate = static_cast<std::int8_t>(*kind_.rate);
         }
         invoice.lines = std::move(row.lines);
-        invoice.sheet = sheetNumber_;
+        invoice.sheet = static_cast<std::uint8_t>(sheetNumber_);
         invoice.row = row_;
     }
 

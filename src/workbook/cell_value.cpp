@@ -100,8 +100,27 @@ std::optional<CellDateTime> cellDateTime(double serial, DateSystem system) {
 }
 
 bool isWrittenNumber(std::string_view written) {
+    // Digits with at most one point and a leading minus always read to a finite double when they
+    // are not absurdly long: the form nearly every number cell has, checked without parsing.
+    constexpr std::size_t kSurelyFinite = 300;
+    std::size_t i = !written.empty() && written.front() == '-' ? 1 : 0;
+    bool digit = false;
+    bool point = false;
+    for (; i < written.size(); ++i) {
+        const char c = written[i];
+        if (c >= '0' && c <= '9') {
+            digit = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (i == written.size() && digit && written.size() <= kSurelyFinite) {
+        return true;
+    }
     double value = 0;
-    return parsePlainDecimal(written, ".").has_value() || readsAsDouble(written, value);
+    return readsAsDouble(written, value);
 }
 
 double writtenNumberValue(std::string_view written) {

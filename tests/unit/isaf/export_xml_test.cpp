@@ -91,7 +91,7 @@ void addInvoice(Ledger& ledger, const std::vector<std::string>& head,
         }
     }
     if (!invoice.multiRate && !tax[3].empty()) {
-        invoice.sheetRate = std::stoi(tax[3]);
+        invoice.sheetRate = static_cast<std::int8_t>(std::stoi(tax[3]));
     }
 }
 
