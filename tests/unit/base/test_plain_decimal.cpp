@@ -39,22 +39,22 @@ std::string cellTextTheLongWay(const std::string& written) {
         digits.pop_back();
     }
     const int exponent = std::stoi(sci.substr(e + 1));
-    std::string text = value < 0 ? "-" : "";
+    std::string text(value < 0 ? "-" : "");
     if (exponent >= 15 || exponent < -5) {
-        text += digits.substr(0, 1);
+        text.append(digits, 0, 1);
         if (digits.size() > 1) {
-            text += "," + digits.substr(1);
+            text.append(",").append(digits, 1);
         }
-        return text + "E" + std::to_string(exponent);
+        return text.append("E").append(std::to_string(exponent));
     }
     if (exponent < 0) {
-        return text + "0," + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+        return text.append("0,").append(static_cast<size_t>(-exponent - 1), '0').append(digits);
     }
     const auto whole = static_cast<size_t>(exponent) + 1;
     if (digits.size() <= whole) {
-        return text + digits + std::string(whole - digits.size(), '0');
+        return text.append(digits).append(whole - digits.size(), '0');
     }
-    return text + digits.substr(0, whole) + "," + digits.substr(whole);
+    return text.append(digits, 0, whole).append(",").append(digits, whole);
 }
 
 std::string numberCellText(const std::string& written) {
