@@ -9,12 +9,7 @@ namespace {
 const RegionalSettings kLithuanian = lithuanianSettings();
 
 RegionalSettings monthFirstSettings() {
-    RegionalSettings settings;
-    settings.decimalSeparator = ".";
-    settings.thousandsSeparator = ",";
-    settings.shortDateFormat = "M/d/yyyy";
-    settings.dateSeparator = "/";
-    return settings;
+    return RegionalSettings{".", ",", "M/d/yyyy", "/"};
 }
 
 std::string dateText(std::string_view cell, const RegionalSettings& regional = kLithuanian) {

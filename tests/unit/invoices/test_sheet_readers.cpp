@@ -594,11 +594,7 @@ TEST_F(SalesReader, ReadsARealWorkbookAlikeUnderDifferentRegionalSettings) {
     }
     builder.save();
 
-    RegionalSettings monthFirst;
-    monthFirst.decimalSeparator = ".";
-    monthFirst.thousandsSeparator = ",";
-    monthFirst.shortDateFormat = "M/d/yyyy";
-    monthFirst.dateSeparator = "/";
+    const RegionalSettings monthFirst{".", ",", "M/d/yyyy", "/"};
 
     inputs.period = {Date{2024, 11, 1}, Date{2024, 11, 30}};
     std::vector<std::vector<std::string>> results;
