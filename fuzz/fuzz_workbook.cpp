@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
     try {
-        auto book = openWorkbook(inputPath(), lithuanianSettings());
+        auto book = openWorkbook(inputPath());
         for (const char* name : {"Gau21", "GauKom", "Isr21", "Sheet1"}) {
             readSheet(*book, name);
         }

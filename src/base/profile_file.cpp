@@ -3,39 +3,16 @@
 #include <vector>
 
 #include "base/atomic_file.h"
+#include "base/text.h"
 #include "base/text_codec.h"
 
 namespace {
 
 constexpr size_t kMaxValueLength = 2047;
 
-std::string_view trimBlanks(std::string_view text) {
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // A section heading "[name]" gives the name; any other line gives nothing.
 bool sectionName(std::string_view line, std::string_view& name) {
-    line = trimBlanks(line);
+    line = trimmed(line);
     if (line.empty() || line.front() != '[') {
         return false;
     }
@@ -43,7 +20,7 @@ bool sectionName(std::string_view line, std::string_view& name) {
     if (close == std::string_view::npos) {
         return false;
     }
-    name = trimBlanks(line.substr(1, close - 1));
+    name = trimmed(line.substr(1, close - 1));
     return true;
 }
 
@@ -53,8 +30,8 @@ bool entry(std::string_view line, std::string_view& key, std::string_view& value
     if (equals == std::string_view::npos) {
         return false;
     }
-    key = trimBlanks(line.substr(0, equals));
-    value = trimBlanks(line.substr(equals + 1));
+    key = trimmed(line.substr(0, equals));
+    value = trimmed(line.substr(equals + 1));
     return true;
 }
 
@@ -85,7 +62,7 @@ Location locate(const std::vector<std::string>& lines, std::string_view section,
             continue;
         }
         std::string_view k, v;
-        if (!trimBlanks(lines[i]).empty()) {
+        if (!trimmed(lines[i]).empty()) {
             where.insertLine = i + 1;
         }
         if (entry(lines[i], k, v) && equalsIgnoringCase(k, key)) {

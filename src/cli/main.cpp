@@ -150,10 +150,10 @@ int main(int argc, char** argv) {
     TerminalPrompts prompts;
     SilentProgress progress;
     std::optional<IsafSummary> summary;
-    const Exporter exporter = [&](const InvoiceRowStore& store, const RunInputs& in, Progress& p) {
-        std::string saved = exportIsafFile(store, in, p);
+    const Exporter exporter = [&](const InvoiceBook& book, const RunInputs& in, Progress& p) {
+        std::string saved = exportIsafFile(book, in, p);
         if (options->summary) {
-            summary = summarize(store);
+            summary = summarize(book);
         }
         return saved;
     };

@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "base/atomic_file.h"
+#include "base/text.h"
 #include "isaf/invoice_elements.h"
 #include "isaf/master_files.h"
 #include "isaf/xml_text.h"
@@ -102,60 +103,49 @@ std::string isafFileName(const IsafFileInfo& info) {
     return "Kolvira_" + info.payerCode + "_" + month + "_" + info.workplaceName + ".xml";
 }
 
-void assembleIsafDocument(IsafDocument& document, const InvoiceRowStore& store,
-                          const IsafFileInfo& info, std::chrono::system_clock::time_point created) {
+void assembleIsafDocument(IsafDocument& document, const InvoiceBook& book, const IsafFileInfo& info,
+                          std::chrono::system_clock::time_point created) {
     appendHeader(document, info, created);
+    const Ledger& purchases = book.purchases;
+    const Ledger& sales = book.sales;
 
-    document.beginPhase(store.suppliers.size() + store.customers.size());
+    document.beginPhase(purchases.counterparts.listedCount() + sales.counterparts.listedCount());
     document.line(kSection, "<MasterFiles>");
     // Customers always come before Suppliers.
-    if (!store.customers.empty()) {
+    if (!sales.counterparts.empty()) {
         document.line(kGroup, "<Customers>");
-        ExportCustomers(document, store.customers);
+        ExportCustomers(document, sales.counterparts);
         document.line(kGroup, "</Customers>");
     }
-    if (!store.suppliers.empty()) {
+    if (!purchases.counterparts.empty()) {
         document.line(kGroup, "<Suppliers>");
-        ExportSuppliers(document, store.suppliers);
+        ExportSuppliers(document, purchases.counterparts);
         document.line(kGroup, "</Suppliers>");
     }
     document.line(kSection, "</MasterFiles>");
 
-    document.beginPhase(store.purchaseInvoices.size() + store.purchaseMultiRateInvoices.size() +
-                        store.salesInvoices.size() + store.salesMultiRateInvoices.size());
+    document.beginPhase(purchases.invoices.size() + sales.invoices.size());
     document.line(kSection, "<SourceDocuments>");
-    // Every stored row adds a counterpart to its side, so a side has invoices exactly when it
-    // has counterparts.
-    if (!store.suppliers.empty()) {
+    if (!purchases.invoices.empty()) {
         document.line(kInvoices, "<PurchaseInvoices>");
-        if (!store.purchaseInvoices.empty()) {
-            ExportPurchaseInvoices(document, store.purchaseInvoices);
-        }
-        if (!store.purchaseMultiRateInvoices.empty()) {
-            ExportPurchaseMultiRateInvoices(document, store.purchaseMultiRateInvoices);
-        }
+        ExportPurchaseInvoices(document, purchases);
         document.line(kInvoices, "</PurchaseInvoices>");
     }
-    if (!store.customers.empty()) {
+    if (!sales.invoices.empty()) {
         document.line(kInvoices, "<SalesInvoices>");
-        if (!store.salesInvoices.empty()) {
-            ExportSalesInvoices(document, store.salesInvoices);
-        }
-        if (!store.salesMultiRateInvoices.empty()) {
-            ExportSalesMultiRateInvoices(document, store.salesMultiRateInvoices);
-        }
+        ExportSalesInvoices(document, sales);
         document.line(kInvoices, "</SalesInvoices>");
     }
     document.line(kSection, "</SourceDocuments>");
     document.line(kRoot, "</iSAFFile>");
 }
 
-std::string writeIsafFile(const InvoiceRowStore& store, const IsafFileInfo& info,
+std::string writeIsafFile(const InvoiceBook& book, const IsafFileInfo& info,
                           const std::string& outputFolder, Progress& progress,
                           const UtcClock& now) {
-    checkSchemaCaps(store.suppliers.size(), store.customers.size(),
-                    store.purchaseInvoices.size() + store.purchaseMultiRateInvoices.size(),
-                    store.salesInvoices.size() + store.salesMultiRateInvoices.size());
+    checkSchemaCaps(book.purchases.counterparts.listedCount(),
+                    book.sales.counterparts.listedCount(), book.purchases.invoices.size(),
+                    book.sales.invoices.size());
 
     const std::string folder = withSeparator(outputFolder);
     createFolderIfMissing(folder);
@@ -164,7 +154,7 @@ std::string writeIsafFile(const InvoiceRowStore& store, const IsafFileInfo& info
     // business is never held in memory whole.
     ReplacingFile file(path);
     IsafDocument document(progress, file);
-    assembleIsafDocument(document, store, info, now());
+    assembleIsafDocument(document, book, info, now());
     document.finish();
     const Status saved = file.commit();
     if (!saved.ok()) {

@@ -1,50 +1,30 @@
 #include "isaf/summary.h"
 
-#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <tuple>
 #include <vector>
 
-#include "isaf/isaf_document.h"
+#include "base/text.h"
 
 namespace {
 
-// Amount text ("-12,34" or "12.34") in cents; sums are kept in whole cents so that thousands of
-// invoices add up exactly.
-long long cents(const std::string& amount) {
-    const std::string text = withDecimalPoint(amount);
-    if (text.empty()) {
-        return 0;
-    }
-    const bool negative = text.front() == '-';
-    const size_t point = text.find('.');
-    const long long whole = std::llabs(std::strtoll(text.c_str(), nullptr, 10));
-    long long fraction = 0;
-    if (point != std::string::npos) {
-        const std::string digits = (text.substr(point + 1) + "00").substr(0, 2);
-        fraction = std::strtoll(digits.c_str(), nullptr, 10);
-    }
-    const long long value = whole * 100 + fraction;
-    return negative ? -value : value;
-}
-
-// Adds one invoice's tax lines from its row record.
-void addInvoice(TotalsByTaxCode& side, const RowRecord& record, size_t firstLine, size_t lines,
-                size_t singleCodeDefaultField) {
+// Adds one invoice's tax lines; sums are kept in whole cents, so that thousands of invoices add
+// up exactly.
+void addInvoice(TotalsByTaxCode& side, const Invoice& invoice) {
     std::vector<TaxLineTotals> totals;
-    for (size_t line = 0; line < lines; ++line) {
-        const size_t value = firstLine + line * 3;
-        const std::string_view code =
-            record.field(value + 2, lines == 1 && singleCodeDefaultField ? "PVM1" : "");
-        if (lines > 1 && code.empty()) {
-            continue;  // a multi-rate line without a code is not written to the file
-        }
-        totals.push_back({code, cents(std::string(record.field(value, ""))),
-                          cents(std::string(record.field(value + 1, "")))});
+    totals.reserve(invoice.lines.size());
+    for (const TaxLine& line : invoice.lines) {
+        totals.push_back({line.code, line.value.cents, line.vatAmount.value_or(Money{}).cents});
     }
     addInvoiceTotals(side, totals);
+}
+
+void addLedger(TotalsByTaxCode& side, const Ledger& ledger) {
+    for (const Invoice& invoice : ledger.invoices) {
+        addInvoice(side, invoice);
+    }
 }
 
 long long saturatingSum(long long a, long long b) {
@@ -58,10 +38,7 @@ long long saturatingSum(long long a, long long b) {
 
 // Pads to a width counted in characters, not bytes, so Lithuanian letters keep columns straight.
 std::string padded(const std::string& text, size_t width, bool right) {
-    size_t characters = 0;
-    for (const char c : text) {
-        characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
-    }
+    const size_t characters = characterCount(text);
     const std::string fill(width > characters ? width - characters : 0, ' ');
     return right ? fill + text : text + fill;
 }
@@ -93,21 +70,10 @@ std::string centsText(long long cents) {
     return buffer;
 }
 
-IsafSummary summarize(const InvoiceRowStore& store) {
+IsafSummary summarize(const InvoiceBook& book) {
     IsafSummary summary;
-    // Purchase records: the tax line starts at field 9; sales records at field 8.
-    for (const auto& record : store.purchaseInvoices) {
-        addInvoice(summary.purchases, RowRecord(record), 9, 1, 1);
-    }
-    for (const auto& record : store.purchaseMultiRateInvoices) {
-        addInvoice(summary.purchases, RowRecord(record), 9, 5, 0);
-    }
-    for (const auto& record : store.salesInvoices) {
-        addInvoice(summary.sales, RowRecord(record), 8, 1, 1);
-    }
-    for (const auto& record : store.salesMultiRateInvoices) {
-        addInvoice(summary.sales, RowRecord(record), 8, 5, 0);
-    }
+    addLedger(summary.purchases, book.purchases);
+    addLedger(summary.sales, book.sales);
     return summary;
 }
 

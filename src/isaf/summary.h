@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "invoices/row_store.h"
+#include "invoices/invoice_book.h"
 
 // What the i.SAF file holds, per side and tax code: the figures an accountant holds against the
 // VAT return before uploading the file.
@@ -27,7 +27,7 @@ struct IsafSummary {
     TotalsByTaxCode sales;
 };
 
-IsafSummary summarize(const InvoiceRowStore& store);
+IsafSummary summarize(const InvoiceBook& book);
 
 // One tax line of an invoice as the totals count it.
 struct TaxLineTotals {

@@ -34,11 +34,10 @@ bool isValidPeriod(const Period& period) {
            !(period.to < Date{2016, 9, 1}) && !(Date{2100, 1, 1} < period.to);
 }
 
-std::string exportIsafFile(const InvoiceRowStore& store, const RunInputs& inputs,
-                           Progress& progress) {
+std::string exportIsafFile(const InvoiceBook& book, const RunInputs& inputs, Progress& progress) {
     const IsafFileInfo info{inputs.payerCode, inputs.workplaceName, inputs.period,
                             inputs.programVersion};
-    return writeIsafFile(store, info, inputs.outputFolder, progress,
+    return writeIsafFile(book, info, inputs.outputFolder, progress,
                          [] { return std::chrono::system_clock::now(); });
 }
 
@@ -71,14 +70,14 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
     CounterpartCounter counter(settings);
     try {
         progress.setStatus("Atidarome failą");
-        const auto workbook = open(inputs.workbookPath, inputs.regional);
+        const auto workbook = open(inputs.workbookPath);
         progress.setStatus("Patikrinimas");
         progress.processEvents();
 
-        InvoiceRowStore store;
+        InvoiceBook book;
         ErrorList errors;
         SheetReading reading{*workbook, inputs.period, inputs.regional, progress,
-                             store,     errors,        counter};
+                             book,      errors,        counter};
         for (int sheet = 1; sheet <= 6; ++sheet) {
             readPurchaseSheet(reading, sheet);
         }
@@ -88,8 +87,8 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
 
         RunResult result{RunOutcome::BadlyFilledCells, {}};
         if (!errors.hasEntries()) {
-            if (!store.empty()) {
-                result = {RunOutcome::Saved, exporter(store, inputs, progress)};
+            if (!book.empty()) {
+                result = {RunOutcome::Saved, exporter(book, inputs, progress)};
                 prompts.showSaved(result.savedPath);
             } else {
                 prompts.showMessage(MessageKind::Information,
@@ -97,7 +96,7 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
                 result = {RunOutcome::NoRows, {}};
             }
         }
-        store = InvoiceRowStore{};
+        book = InvoiceBook{};
         if (errors.hasEntries()) {
             // The workbook is shown first, so the user sees it behind the list.
             workbook->present(prompts.desktop());

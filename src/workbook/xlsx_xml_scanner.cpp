@@ -1,5 +1,6 @@
 #include "workbook/xlsx_xml_scanner.h"
 
+#include "base/text.h"
 #include "base/text_codec.h"
 
 #include <algorithm>
@@ -115,15 +116,6 @@ long countLines(std::string_view text) {
         ++at;
     }
     return lines;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-        };
-        return lower(x) == lower(y);
-    });
 }
 
 }  // namespace

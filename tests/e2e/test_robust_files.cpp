@@ -25,6 +25,7 @@
 
 #include "base/profile_file.h"
 #include "e2e/cli_runner.h"
+#include "invoices/sheet_table.h"
 #include "payers/payer_register.h"
 #include "support/disk_full.h"
 #include "support/schema_check.h"
@@ -82,8 +83,7 @@ class SmallDisk {
     bool mounted_ = false;
 };
 
-const std::vector<std::string> kSheets = {"Gau21", "Gau9", "Gau5", "Gau0", "Gau-", "GauKom",
-                                          "Isr21", "Isr9", "Isr5", "Isr0", "Isr-", "IsrKom"};
+const std::vector<std::string> kSheets(kSheetNames.begin(), kSheetNames.end());
 
 // January 2024 purchases on "Gau21"; every `withoutCodeEvery`-th counterpart has no code and
 // takes an automatic number from the settings file.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "e2e/cli_runner.h"
+#include "invoices/sheet_table.h"
 #include "support/schema_check.h"
 #include "support/temp_dir.h"
 #include "support/workbook_builder.h"
@@ -19,8 +20,7 @@ const char* const kRelationships =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 const char* const kPackageRelationships =
     "http://schemas.openxmlformats.org/package/2006/relationships";
-const std::vector<std::string> kSheets = {"Gau21", "Gau9", "Gau5", "Gau0", "Gau-", "GauKom",
-                                          "Isr21", "Isr9", "Isr5", "Isr0", "Isr-", "IsrKom"};
+const std::vector<std::string> kSheets(kSheetNames.begin(), kSheetNames.end());
 
 // A purchase row that the readers accept, in the period below; cell I (taxable value) and
 // cell A (date) are left to the caller.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "invoices/sheet_table.h"
 #include "run/counterpart_counter.h"
 #include "run/generation_run.h"
 #include "support/fake_run_host.h"
@@ -34,7 +35,7 @@ class GenerationRunTest : public ::testing::Test {
     ProfileFile settings{dir.file("_nustatymai.ini")};
     FakeRunHost host;
     int exports = 0;
-    Exporter exporter = [this](const InvoiceRowStore&, const RunInputs&, Progress&) {
+    Exporter exporter = [this](const InvoiceBook&, const RunInputs&, Progress&) {
         ++exports;
         return std::string("/out/file.xml");
     };
@@ -106,8 +107,7 @@ TEST_F(GenerationRunTest, WorkbookWithoutRowsGivesTheNoRowsMessageAndQuits) {
     EXPECT_EQ(book.log().opened, (std::vector<std::string>{"/data/knyga.xlsx"}));
     // All twelve sheets are read, in their order.
     EXPECT_EQ(book.log().selected,
-              (std::vector<std::string>{"Gau21", "Gau9", "Gau5", "Gau0", "Gau-", "GauKom", "Isr21",
-                                        "Isr9", "Isr5", "Isr0", "Isr-", "IsrKom"}));
+              std::vector<std::string>(kSheetNames.begin(), kSheetNames.end()));
     EXPECT_TRUE(book.log().quit);
     EXPECT_FALSE(book.log().presented);
     EXPECT_EQ(exports, 0);
@@ -127,8 +127,7 @@ TEST_F(GenerationRunTest, MissingSheetOrUnopenableWorkbookGivesOneMessage) {
     EXPECT_EQ(host.events.back(), "idle");
 
     host.messages.clear();
-    const WorkbookOpener failing =
-        [](const std::string&, const RegionalSettings&) -> std::unique_ptr<WorkbookConnection> {
+    const WorkbookOpener failing = [](const std::string&) -> std::unique_ptr<WorkbookConnection> {
         throw WorkbookError("not a workbook");
     };
     EXPECT_EQ(host.run(settings, failing, exporter).outcome, RunOutcome::UnreadableWorkbook);

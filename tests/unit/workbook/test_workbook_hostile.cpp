@@ -21,7 +21,7 @@ std::string dataFile(const std::string& name) {
 
 // Opens, selects "Gau21" and reads it as the sheet readers do, until three empty A cells.
 void readLikeTheReaders(const std::string& path) {
-    auto book = openWorkbook(path, lithuanianSettings());
+    auto book = openWorkbook(path);
     book->selectSheet("Gau21");
     for (int row = 5, empty = 0; empty < 3; ++row) {
         for (int column = 1; column <= 23; ++column) {
