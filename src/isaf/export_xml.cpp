@@ -149,7 +149,7 @@ std::string writeIsafFile(const InvoiceBook& book, const IsafFileInfo& info,
 
     const std::string folder = withSeparator(outputFolder);
     createFolderIfMissing(folder);
-    const std::string path = folder + isafFileName(info);
+    std::string path = folder + isafFileName(info);
     // Streamed into a temporary file beside the old one as it is built: a month of a large
     // business is never held in memory whole.
     ReplacingFile file(path);

@@ -202,13 +202,13 @@ XlsxWorkbook::XlsxWorkbook(std::string path) : path_(std::move(path)) {
         }
         readWorkbook(workbookPart);
     } catch (...) {
-        quit();
+        release();
         throw;
     }
 }
 
 XlsxWorkbook::~XlsxWorkbook() {
-    quit();
+    release();
 }
 
 void XlsxWorkbook::readWorkbook(const std::string& workbookPart) {
@@ -360,6 +360,10 @@ void XlsxWorkbook::present(DesktopShell& desktop) {
 }
 
 void XlsxWorkbook::quit() {
+    release();
+}
+
+void XlsxWorkbook::release() {
     sheet_.reset();
     if (archive_ != nullptr) {
         zip_discard(archive_);
