@@ -74,6 +74,10 @@ std::optional<Date> parseDate(const std::string& text) {
     return Date::make(y, m, d);
 }
 
+// A fault of the program itself: EX_SOFTWARE of sysexits.h, far from the codes that tell the
+// user what to fix.
+constexpr int kProgramFaultExit = 70;
+
 int exitCodeOf(RunOutcome outcome) {
     switch (outcome) {
         case RunOutcome::Saved:
@@ -85,6 +89,7 @@ int exitCodeOf(RunOutcome outcome) {
         case RunOutcome::MissingWorkbook:
         case RunOutcome::BadPeriod:
         case RunOutcome::BeyondSchemaCaps:
+        case RunOutcome::CounterCannotGoOn:
             return 2;
         case RunOutcome::UnreadableWorkbook:
             return 3;
@@ -93,8 +98,10 @@ int exitCodeOf(RunOutcome outcome) {
         case RunOutcome::SettingsNotWritable:
         case RunOutcome::OutputNotWritable:
             return 5;
+        case RunOutcome::ProgramFault:
+            return kProgramFaultExit;
     }
-    return 5;
+    return kProgramFaultExit;
 }
 
 std::string fileNameOf(const std::string& path) {

@@ -1,6 +1,8 @@
 #include "import/generation_run.h"
 
 #include <algorithm>
+#include <new>
+#include <string_view>
 
 #include "import/run_context.h"
 #include "import/sheet_readers.h"
@@ -8,6 +10,8 @@
 #include "shell/desktop_shell.h"
 
 namespace {
+
+constexpr std::string_view kProgramFault = "Programos klaida: ";
 
 bool allOf(const std::string& text, bool (*accept)(char)) {
     return std::all_of(text.begin(), text.end(), accept);
@@ -113,9 +117,19 @@ RunResult runGeneration(RunHost& host, const ProfileFile& settings, const Workbo
     } catch (const RunFailure& failure) {
         host.showMessage(MessageKind::Error, failure.what());
         return {failure.outcome(), {}};
-    } catch (...) {
+    } catch (const WorkbookError&) {
         host.showMessage(MessageKind::Error, "Blogai užpildytas failas " + inputs.workbookFileName);
         return {RunOutcome::UnreadableWorkbook, {}};
+    } catch (const std::bad_alloc&) {
+        host.showMessage(MessageKind::Error, std::string(kProgramFault) + "pritrūko atminties");
+        return {RunOutcome::ProgramFault, {}};
+    } catch (const std::exception& fault) {
+        // Not the workbook's fault: saying so would send the user hunting for an error in it.
+        host.showMessage(MessageKind::Error, std::string(kProgramFault) + fault.what());
+        return {RunOutcome::ProgramFault, {}};
+    } catch (...) {
+        host.showMessage(MessageKind::Error, std::string(kProgramFault) + "nežinoma išimtis");
+        return {RunOutcome::ProgramFault, {}};
     }
 }
 
