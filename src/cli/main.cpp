@@ -110,12 +110,15 @@ std::string fileNameOf(const std::string& path) {
 }
 
 // The company code of the payer at the stored position of the register, as the window
-// selects it at start-up.
+// selects it at start-up. A register that cannot be read says why, and gives no code.
 std::string storedPayerCode(const AppPaths& paths, const ProfileFile& settings) {
     const std::string position = settings.read("NUSTATYMAI", "asmuo");
     char* end = nullptr;
     const long index = std::strtol(position.c_str(), &end, 10);
     const auto register_ = PayerRegister(paths.payerRegister()).load();
+    if (!register_.status.ok()) {
+        std::cerr << register_.status.message() << '\n';
+    }
     if (position.empty() || *end != '\0' || index < 0 ||
         static_cast<size_t>(index) >= register_.lines.size()) {
         return {};
@@ -140,6 +143,12 @@ int main(int argc, char** argv) {
 
     const AppPaths paths = AppPaths::ofExecutable();
     const ProfileFile settings(paths.settingsFile());
+    // Every default below comes from the settings: a file that cannot be read (a FIFO, a
+    // device, no permission) stops the run rather than letting it go on as if it were empty.
+    if (const Status readable = settings.readable(); !readable.ok()) {
+        std::cerr << readable.message() << '\n';
+        return 5;
+    }
 
     RunInputs inputs;
     inputs.workplaceName = options->workplace.value_or(settings.read("NUSTATYMAI", "darbo_vieta"));
