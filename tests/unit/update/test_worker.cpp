@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <memory>
 
@@ -10,6 +11,7 @@
 #include "support/temp_dir.h"
 #include "unit/update/update_fakes.h"
 #include "update/U_srautas.h"
+#include "update/file_digest.h"
 
 namespace {
 
@@ -207,23 +209,16 @@ TEST_F(WorkerTest, AnUnreachableOrRefusingUpdateServerEndsTheWorkerSilently) {
     EXPECT_EQ(filesIn(program.path()), std::vector<std::string>{});
 }
 
-TEST_F(WorkerTest, ABrokenDownloadLeavesRecordPartialFileAndLastPercentage) {
+TEST_F(WorkerTest, ABrokenDownloadIsClearedAtOnceAndKeepsTheLastPercentage) {
     startServers(FtpDelivery::BreakOff, 500);
     host.answer(kAnswerYes);
     const auto events = execute(offer);
     EXPECT_EQ(events.back(), kProgress + "50%");
     EXPECT_EQ(countOf(events, "question:"), 1u);
     EXPECT_EQ(countOf(events, "message:"), 0u);
-    EXPECT_EQ(record(), "5.15\r\nupdate_5.15.exe\r\n1000\r\n");
-    EXPECT_EQ(readFile(installerPath()), installer.substr(0, 500));
-    EXPECT_EQ(countOf(dbServer->eventsSoFar(), "connect"), 0u);
-
-    // The next start finds the sizes differ and clears both away without a question.
-    RecordingHost nextStart;
-    TSrautas next(setup(offer), nextStart);
-    next.Execute();
-    EXPECT_EQ(nextStart.events(), std::vector<std::string>{});
+    // Neither the record nor the partial installer waits for the next start.
     EXPECT_EQ(filesIn(program.path()), std::vector<std::string>{});
+    EXPECT_EQ(countOf(dbServer->eventsSoFar(), "connect"), 0u);
 }
 
 TEST_F(WorkerTest, AFileNameOutsideTheProgramFolderIsNeverFetched) {
@@ -315,8 +310,60 @@ TEST_F(WorkerTest, EndingTheWorkerBreaksOffARunningDownload) {
     worker->start();
     ASSERT_TRUE(host.waitFor(kProgress + "50%"));
     ASSERT_TRUE(updateServer->waitFor("held"));
+    EXPECT_EQ(record(), "5.15\r\nupdate_5.15.exe\r\n1000\r\n");
     worker.reset();  // returns once the worker's thread has ended
     EXPECT_EQ(host.events().back(), kProgress + "50%");
-    EXPECT_EQ(record(), "5.15\r\nupdate_5.15.exe\r\n1000\r\n");
-    EXPECT_EQ(readFile(installerPath()), installer.substr(0, 500));
+    EXPECT_EQ(filesIn(program.path()), std::vector<std::string>{});  // the partial file is gone
+}
+
+// An installer the update service names with its SHA-256 is offered only with those bytes, at
+// once and at every later start; without a digest the size alone decides, as before.
+TEST_F(WorkerTest, TheInstallersSha256DecidesWhetherItIsOffered) {
+    startServers();
+    const std::string rightDigest = *sha256OfFile(updateHome.file("update_5.15.exe"));
+    std::string upper = rightDigest;
+    for (char& c : upper) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    const auto offerWith = [](const std::string& digest) {
+        std::string xml = updateDocument("3600", "update_5.15.exe", "5.15");
+        return xml.insert(xml.find("</atsakymas>"), "<sha256> " + digest + " </sha256>\n");
+    };
+
+    host.answer(kAnswerYes);
+    host.answer(kAnswerNo);
+    EXPECT_EQ(execute(offerWith(upper)).back(), kInstallQuestionEvent);
+    EXPECT_EQ(record(), "5.15\r\nupdate_5.15.exe\r\n1000\r\n" + rightDigest + "\r\n");
+    // The next start checks the bytes again before it offers them.
+    RecordingHost again;
+    TSrautas(setup(offer), again).Execute();
+    EXPECT_EQ(again.events(), std::vector<std::string>{kInstallQuestionEvent});
+    std::string swapped = installer;
+    swapped[500] ^= 1;
+    writeFile(installerPath(), swapped);  // the same size, other bytes
+    RecordingHost tampered;
+    TSrautas(setup(offer), tampered).Execute();
+    EXPECT_EQ(tampered.events(), std::vector<std::string>{});
+    EXPECT_EQ(filesIn(program.path()), std::vector<std::string>{});
+
+    // Bytes other than the digest names: a broken download, never offered.
+    RecordingHost wrong;
+    wrong.answer(kAnswerYes);
+    wrong.answer(kAnswerYes);
+    std::string otherDigest = rightDigest;
+    otherDigest[0] = otherDigest[0] == '0' ? '1' : '0';
+    TSrautas(setup(offerWith(otherDigest)), wrong).Execute();
+    EXPECT_EQ(countOf(wrong.events(), "question:"), 1u);  // only whether to download
+    EXPECT_EQ(countOf(wrong.events(), "open:"), 0u);
+    EXPECT_EQ(filesIn(program.path()), std::vector<std::string>{});
+
+    // A digest that is no SHA-256 cannot be checked: nothing is downloaded.
+    for (const char* bad : {"abc", "", "sha256:0000"}) {
+        RecordingHost unreadable;
+        unreadable.answer(kAnswerYes);
+        TSrautas(setup(offerWith(std::string(bad) + (*bad == '\0' ? "" : rightDigest))), unreadable)
+            .Execute();
+        EXPECT_EQ(unreadable.events(), std::vector<std::string>{}) << bad;
+    }
+    EXPECT_EQ(countOf(updateServer->eventsSoFar(), "sent"), 2u);
 }
