@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
 
     RunInputs inputs;
     inputs.workplaceName = options->workplace.value_or(settings.read("NUSTATYMAI", "darbo_vieta"));
-    inputs.payerCode = options->payerCode.value_or(storedPayerCode(paths, settings));
+    inputs.payerCode = options->payerCode ? *options->payerCode : storedPayerCode(paths, settings);
     inputs.payerCount = 0;
     inputs.workbookPath = options->workbook;
     inputs.workbookFileName = fileNameOf(options->workbook);
