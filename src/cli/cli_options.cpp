@@ -42,10 +42,12 @@ const char* const kCliUsage =
     "Išėjimo kodai / exit codes:\n"
     "  0 rinkmena išsaugota (kelias išvedamas) / file saved (its path on stdout)\n"
     "  1 blogai užpildyti langeliai / badly filled cells (the list on stderr)\n"
-    "  2 trūksta ar neteisingi duomenys / missing or invalid input, or beyond the i.SAF caps\n"
+    "  2 trūksta ar neteisingi duomenys / missing or invalid input, beyond the i.SAF caps, or\n"
+    "    an automatic counter in _nustatymai.ini that cannot go on\n"
     "  3 darbo knygos nepavyko perskaityti / the workbook cannot be read\n"
     "  4 laikotarpio įrašų nerasta / no rows of the period\n"
     "  5 nepavyko įrašyti failo / a file could not be written\n"
+    "  70 programos klaida / a fault of the program itself\n"
     "Tikrinant (--check) / checking:\n"
     "  0 klaidų nerasta / no findings, 1 klaidos / schema or logical errors,\n"
     "  6 tik įspėjimai / warnings only, 3 ne i.SAF rinkmena ar ne XML / not an i.SAF file,\n"
@@ -101,6 +103,11 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& argume
             }
             *target = arguments[++i];
             runOption = true;
+            // An empty folder would mean the root folder to the file system.
+            if (target == &options.outputDir && target->value().empty()) {
+                error = "Option --output-dir needs a folder";
+                return std::nullopt;
+            }
             continue;
         }
         if (argument.starts_with("--")) {

@@ -62,6 +62,10 @@ std::optional<Date> parseDate(const std::string& text) {
     return Date::make(y, m, d);
 }
 
+// A fault of the program itself: EX_SOFTWARE of sysexits.h, far from the codes that tell the
+// user what to fix.
+constexpr int kProgramFaultExit = 70;
+
 int exitCodeOf(RunOutcome outcome) {
     switch (outcome) {
         case RunOutcome::Saved:
@@ -73,6 +77,7 @@ int exitCodeOf(RunOutcome outcome) {
         case RunOutcome::MissingWorkbook:
         case RunOutcome::BadPeriod:
         case RunOutcome::BeyondSchemaCaps:
+        case RunOutcome::CounterCannotGoOn:
             return 2;
         case RunOutcome::UnreadableWorkbook:
             return 3;
@@ -81,8 +86,10 @@ int exitCodeOf(RunOutcome outcome) {
         case RunOutcome::SettingsNotWritable:
         case RunOutcome::OutputNotWritable:
             return 5;
+        case RunOutcome::ProgramFault:
+            return kProgramFaultExit;
     }
-    return 5;
+    return kProgramFaultExit;
 }
 
 std::string fileNameOf(const std::string& path) {
@@ -91,10 +98,13 @@ std::string fileNameOf(const std::string& path) {
 }
 
 // The company code of the payer at the stored position of the register, as the window
-// selects it at start-up.
+// selects it at start-up. A register that cannot be read says why, and gives no code.
 std::string storedPayerCode(const AppPaths& paths, const ProgramSettings& settings) {
     const int position = settings.payerPosition();
     const auto lines = PayerRegister(paths.payerRegister()).load();
+    if (!lines.ok()) {
+        std::cerr << lines.message() << '\n';
+    }
     if (!lines.ok() || position < 0 || static_cast<size_t>(position) >= lines->size()) {
         return {};
     }
@@ -120,10 +130,16 @@ int main(int argc, char** argv) {
 
     const AppPaths paths = AppPaths::ofExecutable();
     const ProgramSettings settings(paths.settingsFile());
+    // Every default below comes from the settings: a file that cannot be read (a FIFO, a
+    // device, no permission) stops the run rather than letting it go on as if it were empty.
+    if (const Status readable = settings.file().readable(); !readable.ok()) {
+        std::cerr << readable.message() << '\n';
+        return 5;
+    }
 
     RunInputs inputs;
     inputs.workplaceName = options->workplace.value_or(settings.workplace());
-    inputs.payerCode = options->payerCode.value_or(storedPayerCode(paths, settings));
+    inputs.payerCode = options->payerCode ? *options->payerCode : storedPayerCode(paths, settings);
     inputs.payerCount = 0;
     inputs.workbookPath = options->workbook;
     inputs.workbookFileName = fileNameOf(options->workbook);

@@ -21,12 +21,11 @@ void offerInstallerAtClose(bool downloading, const AppPaths& paths, MessageBoxes
     }
     // A record that cannot be used lets the window close without a word.
     const auto record = readUpdateRecord(paths.updateRecord());
-    if (!record || !isPlainFileName(record->fileName)) {
+    if (!record || !isPlainFileName(record->fileName) || !isInstallerFileName(record->fileName)) {
         return;
     }
     const std::string installer = paths.directory() + record->fileName;
-    const auto length = fileLength(installer);
-    if (!length || decimalOr(record->sizeText, 0) != *length) {
+    if (!isCompleteInstaller(*record, installer)) {
         return;
     }
     // Unlike the worker, no comparison with the program's version: a complete installer is

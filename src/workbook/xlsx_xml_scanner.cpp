@@ -452,6 +452,14 @@ void XmlScanner::scanStartTag() {
     }
     const size_t nameStart = pos_ + 1;
     const std::string_view name(buffer_.data() + nameStart, startTagNameEnd_ - nameStart);
+    if (nameStarts_.size() >= static_cast<size_t>(kMaxXmlDepth)) {
+        throw WorkbookError("the workbook's part " + partName_ +
+                            " nests its elements deeper than " + std::to_string(kMaxXmlDepth));
+    }
+    if (name.size() > kMaxXmlNameBytes) {
+        throw WorkbookError("the workbook's part " + partName_ + " holds an element name of " +
+                            std::to_string(name.size()) + " bytes");
+    }
     if (nameStarts_.empty()) {
         if (sawRoot_) {
             malformed("junk after document element");

@@ -58,6 +58,14 @@ TEST_F(CliTest, HelpAndUsageErrors) {
     const Outcome badDate = run({"--from", "2026-13-01", example()});
     EXPECT_EQ(badDate.exitCode, 2);
     EXPECT_EQ(badDate.err, "Neteisingas laikotarpis.\n");
+    // An empty folder is no folder (the file system would take it for the root).
+    const Outcome noFolder =
+        run({"--payer-code", "123456789", "--workplace", "A", "--from", "2026-11-01", "--to",
+             "2026-11-30", "--output-dir", "", example()});
+    EXPECT_EQ(noFolder.exitCode, 2);
+    EXPECT_TRUE(noFolder.err.starts_with("Option --output-dir needs a folder\n")) << noFolder.err;
+    EXPECT_EQ(noFolder.out, "");
+    EXPECT_TRUE(outputFiles().empty());
 }
 
 TEST_F(CliTest, ExampleBecomesASchemaValidFileWithItsSummary) {

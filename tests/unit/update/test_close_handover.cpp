@@ -73,6 +73,12 @@ TEST_F(InstallerAtCloseTest, OffersNothingWithoutACompleteInstallerOrWhileDownlo
     close();
     writeFile(program.file("load.log"), "5.15\r\n../update_5.15.exe\r\n4\r\n");
     close();
+    writeFile(program.file("asmenys.txt"), "MZ..");
+    writeFile(program.file("load.log"), "5.15\r\nasmenys.txt\r\n4\r\n");
+    close();  // not an installer's name
+    writeFile(program.file("load.log"),
+              "5.15\r\nupdate_5.15.exe\r\n4\r\n" + std::string(64, 'a') + "\r\n");
+    close();  // not the bytes the update service named
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_TRUE(desktop.opened.empty());
 }
