@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
     services.desktop = &desktop;
     services.today = [] { return Date{2024, 4, 10}; };
     services.regional = [] { return lithuanianSettings(); };
-    Tfrm_export_xml window(AppPaths(dir), services);
+    Tfrm_export_xml window(ProgramPaths(dir), services);
     window.show();
     QApplication::processEvents();
     window.btn_open->click();

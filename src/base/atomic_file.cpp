@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+#include "base/folders.h"
+
 namespace {
 
 std::string reason() {
@@ -57,6 +59,10 @@ void removeStaleTemporaries(const std::string& path) {
 }  // namespace
 
 Status replaceFileAtomically(const std::string& path, std::string_view content) {
+    // The installed program keeps its files in the user's folders, which may not exist yet.
+    if (const Status folder = createFolders(directoryOf(path)); !folder.ok()) {
+        return folder;
+    }
     ReplacingFile file(path);
     file.write(content);
     return file.commit();

@@ -3,12 +3,12 @@
 
 #include <iostream>
 
-#include "base/app_paths.h"
 #include "base/atomic_file.h"
 #include "base/desktop_shell.h"
 #include "base/profile_file.h"
 #include "cli_options.h"
 #include "frontend/locale_settings.h"
+#include "frontend/standard_folders.h"
 #include "isaf/summary.h"
 #include "payers/payer_register.h"
 #include "run/generation_run.h"
@@ -91,7 +91,7 @@ std::string fileNameOf(const std::string& path) {
 
 // The company code of the payer at the stored position of the register, as the window
 // selects it at start-up.
-std::string storedPayerCode(const AppPaths& paths, const ProfileFile& settings) {
+std::string storedPayerCode(const ProgramPaths& paths, const ProfileFile& settings) {
     const std::string position = settings.read("NUSTATYMAI", "asmuo");
     char* end = nullptr;
     const long index = std::strtol(position.c_str(), &end, 10);
@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    const AppPaths paths = AppPaths::ofExecutable();
+    const ProgramPaths paths = programPaths();
     const ProfileFile settings(paths.settingsFile());
 
     RunInputs inputs;
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     inputs.payerCount = 0;
     inputs.workbookPath = options->workbook;
     inputs.workbookFileName = fileNameOf(options->workbook);
-    inputs.programVersion = settings.read("VERSIJA", "nr");
+    inputs.programVersion = ProfileFile(paths.versionFile()).read("VERSIJA", "nr");
     inputs.regional = regionalSettingsFrom(
         options->locale ? QLocale(QString::fromStdString(*options->locale)) : QLocale::system());
     inputs.period = previousMonth(localToday());

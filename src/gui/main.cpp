@@ -1,6 +1,7 @@
 // Kolvira: the desktop program.
 #include <QApplication>
 
+#include "frontend/standard_folders.h"
 #include "gui/main_window.h"
 #include "gui/qt_seams.h"
 #include "gui/update_bridge.h"
@@ -14,7 +15,7 @@ int main(int argc, char** argv) {
     services.boxes = &boxes;
     services.files = &files;
     services.desktop = &desktop;
-    const AppPaths paths = AppPaths::ofExecutable();
+    const ProgramPaths paths = programPaths();
     services.startUpdateCheck = [&paths](UpdateBridge& bridge, const std::string& version) {
         bridge.start(UpdateConfig::fromEnvironment(), paths, version);
     };

@@ -18,8 +18,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include <sys/stat.h>
-
+#include "base/folders.h"
 #include "frontend/locale_settings.h"
 #include "gui/file_dialog.h"
 #include "gui/payer_dialog.h"
@@ -110,7 +109,7 @@ QLabel* makeLabel(const QString& text, const QString& name, QWidget* parent) {
 
 }  // namespace
 
-Tfrm_export_xml::Tfrm_export_xml(AppPaths paths, WindowServices services, QWidget* parent)
+Tfrm_export_xml::Tfrm_export_xml(ProgramPaths paths, WindowServices services, QWidget* parent)
     : QMainWindow(parent),
       paths_(std::move(paths)),
       services_(std::move(services)),
@@ -286,13 +285,14 @@ void Tfrm_export_xml::FormCreate() {
     const int index = QString::fromStdString(position).toInt(&isNumber);
     LoadPayerList(isNumber ? index : 0);
     setWorkplaceName(qs(SettingsFile.read("NUSTATYMAI", "darbo_vieta")));
-    ProgramVersion = SettingsFile.read("VERSIJA", "nr");
+    ProgramVersion = ProfileFile(paths_.versionFile()).read("VERSIJA", "nr");
     setWindowTitle(QStringLiteral("Kolvira     v") + qs(ProgramVersion));
     const Period period = previousMonth(services_.today());
     dt_nuo->setDate(toQDate(period.from));
     dt_iki->setDate(toQDate(period.to));
     lb_action->setText(QString());
-    if (services_.startUpdateCheck) {
+    // The installed program is updated by the package manager.
+    if (services_.startUpdateCheck && paths_.updatesEnabled()) {
         try {
             auto* bridge = new UpdateBridge(StatusBar1, *services_.boxes, *services_.desktop, this);
             services_.startUpdateCheck(*bridge, ProgramVersion);
@@ -333,7 +333,7 @@ void Tfrm_export_xml::btn_valytiClick() {
 }
 
 void Tfrm_export_xml::btn_rinkmenosClick() {
-    ::mkdir(paths_.outputFolder().c_str(), 0777);  // a failure shows when the folder opens
+    (void)createFolders(paths_.outputFolder());  // a failure shows when the folder opens
     desktop().open(paths_.outputFolder() + "/");
 }
 
@@ -485,7 +485,7 @@ void Tfrm_export_xml::btn_mok_deleteClick() {
 
 // Rewrites the selected payer's line with the workplace name bound, or unbound when `bind`
 // is false. A failure is not reported: the binding is simply not stored.
-static void rebindSelected(const AppPaths& paths, int selected, bool bind,
+static void rebindSelected(const ProgramPaths& paths, int selected, bool bind,
                            const QString& workplace) {
     const PayerRegister register_(paths.payerRegister());
     if (!register_.exists()) {

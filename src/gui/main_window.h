@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "base/app_paths.h"
 #include "base/date.h"
 #include "base/profile_file.h"
+#include "base/program_paths.h"
 #include "base/progress.h"
 #include "run/generation_run.h"
 #include "run/run_front_end.h"
@@ -47,7 +47,7 @@ struct WindowServices {
 class Tfrm_export_xml : public QMainWindow, private RunPrompts, private Progress {
     Q_OBJECT
   public:
-    Tfrm_export_xml(AppPaths paths, WindowServices services, QWidget* parent = nullptr);
+    Tfrm_export_xml(ProgramPaths paths, WindowServices services, QWidget* parent = nullptr);
 
     // Controls, by the names the rest of the program uses for them.
     QComboBox* cb_asmuo;
@@ -127,7 +127,7 @@ class Tfrm_export_xml : public QMainWindow, private RunPrompts, private Progress
     void newPayer() override;
     DesktopShell& desktop() override;
 
-    AppPaths paths_;
+    ProgramPaths paths_;
     WindowServices services_;
     ProfileFile SettingsFile;
     std::string ProgramVersion;

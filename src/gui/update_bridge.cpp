@@ -18,7 +18,7 @@ UpdateBridge::~UpdateBridge() {
     Srautas.reset();
 }
 
-void UpdateBridge::start(const UpdateConfig& config, const AppPaths& paths,
+void UpdateBridge::start(const UpdateConfig& config, const ProgramPaths& paths,
                          const std::string& programVersion) {
     Srautas = startUpdateCheck(config, paths, programVersion, *this);
 }

@@ -27,7 +27,7 @@ class UpdateBridge : public QObject, public UpdateHost {
 
     // The update check that ends start-up: loads the update information document now and
     // starts the worker, or does nothing when the document cannot be had.
-    void start(const UpdateConfig& config, const AppPaths& paths,
+    void start(const UpdateConfig& config, const ProgramPaths& paths,
                const std::string& programVersion);
 
     // The worker of this start; none when the check did not start.

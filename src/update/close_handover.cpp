@@ -13,10 +13,11 @@ bool FormCloseQuery(const std::string& statusText, MessageBoxes& boxes) {
            kAnswerNo;
 }
 
-void FormClose(const std::string& statusText, const AppPaths& paths, MessageBoxes& boxes,
+void FormClose(const std::string& statusText, const ProgramPaths& paths, MessageBoxes& boxes,
                DesktopShell& desktop) {
+    // The installed program is updated by the package manager, never by an installer of ours.
     // A download still running is abandoned with the program.
-    if (!statusText.empty() || !fileExists(paths.updateRecord())) {
+    if (!paths.updatesEnabled() || !statusText.empty() || !fileExists(paths.updateRecord())) {
         return;
     }
     // A record that cannot be used lets the window close without a word.

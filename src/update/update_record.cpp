@@ -59,7 +59,7 @@ bool isInstallerFileName(std::string_view name) {
     return lower.starts_with(kPrefix) && lower.ends_with(kSuffix);
 }
 
-void removeUpdateFiles(const AppPaths& paths) {
+void removeUpdateFiles(const ProgramPaths& paths) {
     ::unlink(paths.updateRecord().c_str());
     std::error_code error;
     std::filesystem::directory_iterator entries(paths.directory(), error);

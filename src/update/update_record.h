@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/app_paths.h"
+#include "base/program_paths.h"
 #include "base/status.h"
 
 // The update record "load.log" beside the executable: what the last download brought. It is
@@ -25,7 +25,7 @@ Status writeUpdateRecord(const std::string& path, const UpdateRecord& record);
 
 // Deletes the record, then every installer file ("update_*.exe", letter case aside) beside the
 // executable, also ones the record does not name. Files that resist are left.
-void removeUpdateFiles(const AppPaths& paths);
+void removeUpdateFiles(const ProgramPaths& paths);
 
 bool isInstallerFileName(std::string_view name);
 

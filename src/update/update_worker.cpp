@@ -180,7 +180,7 @@ std::string updateRequestAddress(const std::string& serviceUrl, const std::strin
     return address + "fr_downloaded.php?proVersija=" + percentEncoded(version);
 }
 
-std::unique_ptr<TSrautas> startUpdateCheck(const UpdateConfig& config, const AppPaths& paths,
+std::unique_ptr<TSrautas> startUpdateCheck(const UpdateConfig& config, const ProgramPaths& paths,
                                            const std::string& programVersion, UpdateHost& host) {
     const auto answer =
         httpsGet(updateRequestAddress(config.serviceUrl, programVersion), config.caFile);

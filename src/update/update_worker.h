@@ -8,7 +8,7 @@
 #include <string_view>
 #include <thread>
 
-#include "base/app_paths.h"
+#include "base/program_paths.h"
 #include "update/update_config.h"
 #include "update/update_document.h"
 
@@ -32,7 +32,7 @@ class UpdateHost {
 
 // Everything one run of the worker works from, fixed before it starts.
 struct UpdateSetup {
-    AppPaths paths;
+    ProgramPaths paths;
     std::string programVersion;
     UpdateConfig config;
     UpdateDocument document;
@@ -89,5 +89,5 @@ std::string updateRequestAddress(const std::string& serviceUrl, const std::strin
 // The update check that ends start-up: the update information document is loaded now, and
 // then the worker starts. Nothing (no worker, no message) when the service cannot be reached
 // or answers with something that is not a document.
-std::unique_ptr<TSrautas> startUpdateCheck(const UpdateConfig& config, const AppPaths& paths,
+std::unique_ptr<TSrautas> startUpdateCheck(const UpdateConfig& config, const ProgramPaths& paths,
                                            const std::string& programVersion, UpdateHost& host);

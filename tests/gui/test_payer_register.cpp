@@ -41,7 +41,7 @@ class PayerRegisterTest : public QObject {
     RecordingDesktop desktop;
 
     std::unique_ptr<Tfrm_export_xml> makeWindow() {
-        return std::make_unique<Tfrm_export_xml>(AppPaths(dir->path()),
+        return std::make_unique<Tfrm_export_xml>(ProgramPaths(dir->path()),
                                                  testServices(boxes, files, desktop));
     }
     std::string registerFile() const { return readFile(dir->file("asmenys.txt")); }

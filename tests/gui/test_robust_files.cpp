@@ -24,7 +24,7 @@ class RobustFilesTest : public QObject {
     RecordingDesktop desktop;
 
     std::unique_ptr<Tfrm_export_xml> makeWindow() {
-        return std::make_unique<Tfrm_export_xml>(AppPaths(dir->path()),
+        return std::make_unique<Tfrm_export_xml>(ProgramPaths(dir->path()),
                                                  testServices(boxes, files, desktop));
     }
 

@@ -68,9 +68,9 @@ class UpdateWindowTest : public QObject {
         services.desktop = &desktop;
         services.today = [] { return Date{2024, 3, 15}; };
         services.startUpdateCheck = [this](UpdateBridge& bridge, const std::string& version) {
-            bridge.start(config, AppPaths(program->path()), version);
+            bridge.start(config, ProgramPaths(program->path()), version);
         };
-        return std::make_unique<Tfrm_export_xml>(AppPaths(program->path()), services);
+        return std::make_unique<Tfrm_export_xml>(ProgramPaths(program->path()), services);
     }
 
     static UpdateBridge* bridgeOf(Tfrm_export_xml& window) {

@@ -37,7 +37,7 @@ class FormCloseTest : public ::testing::Test {
     RecordingDesktop desktop;
 
     void close(const std::string& statusText = "") {
-        FormClose(statusText, AppPaths(program.path()), boxes, desktop);
+        FormClose(statusText, ProgramPaths(program.path()), boxes, desktop);
     }
 };
 
@@ -73,6 +73,11 @@ TEST_F(FormCloseTest, OffersNothingWithoutACompleteInstallerOrWhileDownloading) 
     close();
     writeFile(program.file("load.log"), "5.15\r\n../update_5.15.exe\r\n4\r\n");
     close();
+    // The installed program is updated by the package manager: a complete installer beside it
+    // is not offered.
+    writeFile(program.file("load.log"), "5.15\r\nupdate_5.15.exe\r\n4\r\n");
+    FormClose("", ProgramPaths::installed(program.path(), program.path(), {"/c", "/d"}), boxes,
+              desktop);
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_TRUE(desktop.opened.empty());
 }

@@ -30,7 +30,7 @@ class UpdateCheckTest : public ::testing::Test {
 TEST_F(UpdateCheckTest, TheRequestCarriesTheVersionPercentEncoded) {
     server.setDocument(updateDocument("3599", "update_5.15.exe", "5.15"));
     for (const char* version : {"5.14", "5.14 beta&x=1", ""}) {
-        auto worker = startUpdateCheck(config(), AppPaths(program.path()), version, host);
+        auto worker = startUpdateCheck(config(), ProgramPaths(program.path()), version, host);
         ASSERT_TRUE(worker) << version;
         worker->join();
     }
@@ -59,35 +59,35 @@ TEST_F(UpdateCheckTest, TheServersCertificateMustBeTrusted) {
         server.certificate()));
     UpdateConfig untrusted = config();
     untrusted.caFile.clear();
-    EXPECT_FALSE(startUpdateCheck(untrusted, AppPaths(program.path()), "5.14", host));
+    EXPECT_FALSE(startUpdateCheck(untrusted, ProgramPaths(program.path()), "5.14", host));
 }
 
 TEST_F(UpdateCheckTest, NoDocumentMeansNoWorkerAndNoMessage) {
     server.removeDocument();  // 404
-    EXPECT_FALSE(startUpdateCheck(config(), AppPaths(program.path()), "5.14", host));
+    EXPECT_FALSE(startUpdateCheck(config(), ProgramPaths(program.path()), "5.14", host));
     server.setDocument("<html><body>Klaida</body>");
-    EXPECT_FALSE(startUpdateCheck(config(), AppPaths(program.path()), "5.14", host));
+    EXPECT_FALSE(startUpdateCheck(config(), ProgramPaths(program.path()), "5.14", host));
     server.setDocument("");
-    EXPECT_FALSE(startUpdateCheck(config(), AppPaths(program.path()), "5.14", host));
+    EXPECT_FALSE(startUpdateCheck(config(), ProgramPaths(program.path()), "5.14", host));
     EXPECT_EQ(server.requests(3).size(), 3u);
 
     UpdateConfig elsewhere = config();
     RefusingPort refusing;
     elsewhere.serviceUrl = "https://127.0.0.1:" + std::to_string(refusing.port()) + "/";
-    EXPECT_FALSE(startUpdateCheck(elsewhere, AppPaths(program.path()), "5.14", host));
+    EXPECT_FALSE(startUpdateCheck(elsewhere, ProgramPaths(program.path()), "5.14", host));
     // A service that takes the connection and never answers is given up on.
     SilentPort silent;
     elsewhere.serviceUrl = "https://127.0.0.1:" + std::to_string(silent.port()) + "/";
-    EXPECT_FALSE(startUpdateCheck(elsewhere, AppPaths(program.path()), "5.14", host));
+    EXPECT_FALSE(startUpdateCheck(elsewhere, ProgramPaths(program.path()), "5.14", host));
     // Plain HTTP is not accepted in place of HTTPS.
     elsewhere.serviceUrl = "http://127.0.0.1:" + std::to_string(server.port()) + "/";
-    EXPECT_FALSE(startUpdateCheck(elsewhere, AppPaths(program.path()), "5.14", host));
+    EXPECT_FALSE(startUpdateCheck(elsewhere, ProgramPaths(program.path()), "5.14", host));
 
     EXPECT_EQ(host.events(), std::vector<std::string>{});
     // An earlier start's record is not looked at.
     writeFile(program.file("load.log"), "5.14\r\nupdate_5.14.exe\r\n3\r\n");
     writeFile(program.file("update_5.14.exe"), "abc");
     server.removeDocument();
-    EXPECT_FALSE(startUpdateCheck(config(), AppPaths(program.path()), "5.14", host));
+    EXPECT_FALSE(startUpdateCheck(config(), ProgramPaths(program.path()), "5.14", host));
     EXPECT_TRUE(fileExists(program.file("load.log")));
 }

@@ -71,7 +71,7 @@ class WorkerTest : public ::testing::Test {
         config.databaseFtp = databaseFtp;
         auto document = UpdateDocument::parse(xml);
         EXPECT_TRUE(document);
-        return UpdateSetup{AppPaths(program.path()), version, config,
+        return UpdateSetup{ProgramPaths(program.path()), version, config,
                            document ? *document : UpdateDocument()};
     }
 
@@ -297,8 +297,8 @@ TEST_F(WorkerTest, ASizeMismatchClearsTheRecordAndInstallerFilesWithoutAQuestion
 TEST(WorkerProgress, ShowsThePercentageOfTheExpectedSize) {
     TempDir program;
     RecordingHost host;
-    TSrautas worker(UpdateSetup{AppPaths(program.path()), "5.14", UpdateConfig(), UpdateDocument()},
-                    host);
+    TSrautas worker(
+        UpdateSetup{ProgramPaths(program.path()), "5.14", UpdateConfig(), UpdateDocument()}, host);
     worker.FTP1Work(10);  // no size yet: nothing to measure against
     worker.expectSize(1000);
     for (const std::int64_t received : {0, 125, 500, 1000}) {
