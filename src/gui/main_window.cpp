@@ -1,6 +1,7 @@
 #include "gui/main_window.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -198,6 +199,11 @@ void Tfrm_export_xml::buildControls() {
     for (QDateEdit* picker : {dt_nuo, dt_iki}) {
         picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         picker->setCalendarPopup(true);
+        // The calendar names months and days in Lithuanian whatever the system language; the
+        // regional settings for reading the workbook stay the system's.
+        const QLocale lithuanian(QLocale::Lithuanian, QLocale::Lithuania);
+        picker->setLocale(lithuanian);
+        picker->calendarWidget()->setLocale(lithuanian);
     }
     periodRow->addStretch();
     layout->addLayout(periodRow);
