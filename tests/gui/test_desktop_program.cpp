@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -76,6 +77,9 @@ class DesktopProgramTest : public QObject {
         QCOMPARE(dialogButtons->button(QDialogButtonBox::Open)->text(), QStringLiteral("At&verti"));
         QCOMPARE(dialogButtons->button(QDialogButtonBox::Cancel)->text(),
                  QStringLiteral("Atsisakyti"));
+        const TempDir folder;
+        QCOMPARE(QFileIconProvider().type(QFileInfo(QString::fromStdString(folder.path()))),
+                 QStringLiteral("Aplankas"));
     }
 
     // The calendar names months in Lithuanian, while the workbook is read with the system's
