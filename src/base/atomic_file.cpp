@@ -60,7 +60,7 @@ void removeStaleTemporaries(const std::string& path) {
 
 Status replaceFileAtomically(const std::string& path, std::string_view content) {
     // The installed program keeps its files in the user's folders, which may not exist yet.
-    if (const Status folder = createFolders(directoryOf(path)); !folder.ok()) {
+    if (Status folder = createFolders(directoryOf(path)); !folder.ok()) {
         return folder;
     }
     ReplacingFile file(path);
