@@ -12,15 +12,12 @@
 #include <cstring>
 #include <vector>
 
+#include "base/folders.h"
+
 namespace {
 
 std::string reason() {
     return std::strerror(errno);
-}
-
-std::string directoryOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
 
 }  // namespace
@@ -43,11 +40,9 @@ std::string fileBehindLinks(const std::string& path, std::string& error) {
             error = std::strerror(length < 0 ? errno : ENAMETOOLONG);
             return {};
         }
-        const std::string link(target.data(), static_cast<size_t>(length));
-        const auto slash = current.find_last_of('/');
-        current = link.starts_with('/') || slash == std::string::npos
-                      ? link
-                      : current.substr(0, slash + 1) + link;
+        const std::string_view link(target.data(), static_cast<size_t>(length));
+        // A relative link is read from the folder of the link itself.
+        current = link.starts_with('/') ? std::string(link) : directoryOf(current).append(link);
     }
 }
 
@@ -109,6 +104,10 @@ void removeStaleTemporaries(const std::string& path) {
 }  // namespace
 
 Status replaceFileAtomically(const std::string& path, std::string_view content) {
+    // The installed program keeps its files in the user's folders, which may not exist yet.
+    if (Status folder = createFolders(directoryOf(path)); !folder.ok()) {
+        return folder;
+    }
     ReplacingFile file(path);
     file.write(content);
     return file.commit();

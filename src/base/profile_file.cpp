@@ -4,6 +4,7 @@
 
 #include "base/atomic_file.h"
 #include "base/file_lock.h"
+#include "base/folders.h"
 #include "base/text.h"
 #include "base/text_codec.h"
 
@@ -129,6 +130,10 @@ Status ProfileFile::update(std::string_view section, std::string_view key,
     if (!encodedKey || !encodedSection || file.empty()) {
         return refused;
     }
+    // The installed program keeps its settings in the user's folder, which may not exist yet.
+    if (!createFolders(directoryOf(file)).ok()) {
+        return refused;
+    }
     // Beside the file the links lead to: programs that reach one settings file through
     // different links take the same lock.
     const FileLock lock(file + ".lock");
@@ -141,7 +146,7 @@ Status ProfileFile::update(std::string_view section, std::string_view key,
     }
     auto lines = splitLines(content.bytes);
     std::string value;
-    const Status decided = change(valueIn(lines, section, key), value);
+    Status decided = change(valueIn(lines, section, key), value);
     if (!decided.ok()) {
         return decided;
     }

@@ -3,13 +3,13 @@
 
 #include <iostream>
 
-#include "base/app_paths.h"
 #include "base/atomic_file.h"
 #include "base/desktop_shell.h"
 #include "base/program_settings.h"
 #include "cli/check_command.h"
 #include "cli/cli_options.h"
 #include "frontend/locale_settings.h"
+#include "frontend/standard_folders.h"
 #include "isaf/summary.h"
 #include "payers/payer_register.h"
 #include "run/generation_run.h"
@@ -99,7 +99,7 @@ std::string fileNameOf(const std::string& path) {
 
 // The company code of the payer at the stored position of the register, as the window
 // selects it at start-up. A register that cannot be read says why, and gives no code.
-std::string storedPayerCode(const AppPaths& paths, const ProgramSettings& settings) {
+std::string storedPayerCode(const ProgramPaths& paths, const ProgramSettings& settings) {
     const int position = settings.payerPosition();
     const auto lines = PayerRegister(paths.payerRegister()).load();
     if (!lines.ok()) {
@@ -128,8 +128,8 @@ int main(int argc, char** argv) {
         return runCheckCommand(*options);
     }
 
-    const AppPaths paths = AppPaths::ofExecutable();
-    const ProgramSettings settings(paths.settingsFile());
+    const ProgramPaths paths = programPaths();
+    const ProgramSettings settings(paths);
     // Every default below comes from the settings: a file that cannot be read (a FIFO, a
     // device, no permission) stops the run rather than letting it go on as if it were empty.
     if (const Status readable = settings.file().readable(); !readable.ok()) {

@@ -27,7 +27,7 @@ class UpdateBridge : public QObject, public UpdateHost {
 
     // The update check that ends start-up: starts the worker, which asks the update service
     // on its own thread; the window never waits for the network.
-    void start(const UpdateConfig& config, const AppPaths& paths,
+    void start(const UpdateConfig& config, const ProgramPaths& paths,
                const std::string& programVersion);
 
     // The worker of this start; none before start().
@@ -44,8 +44,11 @@ class UpdateBridge : public QObject, public UpdateHost {
 
   signals:
     void statusTextChanged(const QString& text);
+    // Carries a call from the worker's thread to the window's (a queued connection).
+    void queued(const std::function<void()>& call);
 
   private:
+    static void run(const std::function<void()>& call);
     // Runs `work` on the window's thread and waits for its answer; `ifClosing` once the window
     // goes.
     Answer onWindowThread(std::function<Answer()> work, Answer ifClosing);

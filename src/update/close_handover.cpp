@@ -13,10 +13,11 @@ bool closeAllowed(bool downloading, MessageBoxes& boxes) {
            Answer::No;
 }
 
-void offerInstallerAtClose(bool downloading, const AppPaths& paths, MessageBoxes& boxes,
+void offerInstallerAtClose(bool downloading, const ProgramPaths& paths, MessageBoxes& boxes,
                            DesktopShell& desktop) {
+    // The installed program is updated by the package manager, never by an installer of ours.
     // A download still running is abandoned with the program.
-    if (downloading || !fileExists(paths.updateRecord())) {
+    if (!paths.updatesEnabled() || downloading || !fileExists(paths.updateRecord())) {
         return;
     }
     // A record that cannot be used lets the window close without a word.

@@ -75,7 +75,7 @@ bool isCompleteInstaller(const UpdateRecord& record, const std::string& installe
 
 // The installers go first: a process ended in between leaves a record whose installer is
 // missing, which the next start clears, rather than an installer no record names.
-void removeUpdateFiles(const AppPaths& paths) {
+void removeUpdateFiles(const ProgramPaths& paths) {
     std::error_code error;
     std::filesystem::directory_iterator entries(paths.directory(), error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/app_paths.h"
+#include "base/program_paths.h"
 #include "base/status.h"
 
 // The update record "load.log" beside the executable: what the last download brought. It is
@@ -33,7 +33,7 @@ bool isCompleteInstaller(const UpdateRecord& record, const std::string& installe
 // Deletes every installer file ("update_*.exe", letter case aside) beside the executable, also
 // ones the record does not name, then the record. Nothing here needs room on the disk, so a
 // disk the download filled is cleared. Files that resist are left.
-void removeUpdateFiles(const AppPaths& paths);
+void removeUpdateFiles(const ProgramPaths& paths);
 
 // "update_*.exe", letter case aside: the only names the program downloads or deletes.
 bool isInstallerFileName(std::string_view name);

@@ -219,7 +219,8 @@ std::string updateRequestAddress(const std::string& serviceUrl, const std::strin
     return address + "fr_downloaded.php?proVersija=" + percentEncoded(version);
 }
 
-std::unique_ptr<UpdateWorker> startUpdateCheck(const UpdateConfig& config, const AppPaths& paths,
+std::unique_ptr<UpdateWorker> startUpdateCheck(const UpdateConfig& config,
+                                               const ProgramPaths& paths,
                                                const std::string& programVersion,
                                                UpdateHost& host) {
     auto worker = std::make_unique<UpdateWorker>(

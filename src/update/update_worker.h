@@ -8,8 +8,8 @@
 #include <string_view>
 #include <thread>
 
-#include "base/app_paths.h"
 #include "base/message_boxes.h"
+#include "base/program_paths.h"
 #include "update/update_config.h"
 #include "update/update_document.h"
 
@@ -34,7 +34,7 @@ class UpdateHost {
 // Everything one run of the worker works from, fixed before it starts. Without a document the
 // worker asks the update service for it first, on its own thread.
 struct UpdateSetup {
-    AppPaths paths;
+    ProgramPaths paths;
     std::string programVersion;
     UpdateConfig config;
     std::optional<UpdateDocument> document;
@@ -104,5 +104,6 @@ std::string updateRequestAddress(const std::string& serviceUrl, const std::strin
 // the update information document on its own thread, so that start-up never waits for the
 // network. When the service cannot be reached or answers with something that is not a
 // document, the worker ends without a message (an earlier download is still dealt with).
-std::unique_ptr<UpdateWorker> startUpdateCheck(const UpdateConfig& config, const AppPaths& paths,
+std::unique_ptr<UpdateWorker> startUpdateCheck(const UpdateConfig& config,
+                                               const ProgramPaths& paths,
                                                const std::string& programVersion, UpdateHost& host);

@@ -180,3 +180,42 @@ TEST_F(CliTest, TemplateReadsBackWithoutRows) {
 }
 
 }  // namespace
+
+// Installed (the program in <prefix>/bin beside <prefix>/share/kolvira): the user's folders
+// take the files, the version comes from the data folder, and nothing is written under the
+// prefix. The package's own check in CI does the same from /usr/bin.
+TEST_F(CliTest, InstalledProgramWritesIntoTheUsersFolders) {
+    const std::string book = example();
+    const std::string prefix = dir.file("prefix/");
+    std::filesystem::create_directories(prefix + "bin");
+    std::filesystem::create_directories(prefix + "share/kolvira/sablonas");
+    std::filesystem::copy_file(dir.file("kolvira-cli"), prefix + "bin/kolvira-cli");
+    writeFile(prefix + "share/kolvira/versija.ini", "[VERSIJA]\r\nnr=0.1\r\n");
+    std::filesystem::permissions(
+        prefix, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const std::string home = dir.file("home");
+
+    std::string command =
+        "env -u XDG_CONFIG_HOME HOME=" + quoted(home) + " " + quoted(prefix + "bin/kolvira-cli");
+    for (const auto& argument : exampleRun(book)) {
+        command += " " + quoted(argument);
+    }
+    command += " > " + quoted(dir.file("out.txt")) + " 2> " + quoted(dir.file("err.txt"));
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << readFile(dir.file("err.txt"));
+
+    const std::string saved =
+        home + "/Documents/Kolvira/rinkmenos/Kolvira_123456789_202611_PAVYZDYS.xml";
+    EXPECT_EQ(readFile(dir.file("out.txt")), saved + "\n");
+    expectValidIsafFile(saved);
+    EXPECT_NE(readFile(saved).find("<SoftwareVersion>0.1</SoftwareVersion>"), std::string::npos);
+    EXPECT_TRUE(outputFiles().empty());
+    std::vector<std::string> underPrefix;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(prefix)) {
+        underPrefix.push_back(entry.path().string().substr(prefix.size()));
+    }
+    std::sort(underPrefix.begin(), underPrefix.end());
+    EXPECT_EQ(underPrefix,
+              (std::vector<std::string>{"bin", "bin/kolvira-cli", "share", "share/kolvira",
+                                        "share/kolvira/sablonas", "share/kolvira/versija.ini"}));
+}

@@ -44,7 +44,7 @@ class MainWindowTest : public QObject {
     std::unique_ptr<MainWindow> makeWindow() {
         WindowServices services = testServices(boxes, files, desktop, today);
         services.openWorkbook = book.opener();
-        return std::make_unique<MainWindow>(AppPaths(dir->path()), services);
+        return std::make_unique<MainWindow>(ProgramPaths(dir->path()), services);
     }
 
     std::string settings() const { return readFile(dir->file("_nustatymai.ini")); }
@@ -237,7 +237,7 @@ class MainWindowTest : public QObject {
     void realWorkbookBecomesAFileOrTheErrorList() {
         writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
         writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=SAND1\r\n");
-        MainWindow window(AppPaths(dir->path()),
+        MainWindow window(ProgramPaths(dir->path()),
                           testServices(boxes, files, desktop,
                                        Date{2024, 2, 10}));  // the real connection and writer
 

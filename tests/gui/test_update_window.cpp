@@ -69,9 +69,9 @@ class UpdateWindowTest : public QObject {
         services.desktop = &desktop;
         services.today = [] { return Date{2024, 3, 15}; };
         services.startUpdateCheck = [this](UpdateBridge& bridge, const std::string& version) {
-            bridge.start(config, AppPaths(program->path()), version);
+            bridge.start(config, ProgramPaths(program->path()), version);
         };
-        return std::make_unique<MainWindow>(AppPaths(program->path()), services);
+        return std::make_unique<MainWindow>(ProgramPaths(program->path()), services);
     }
 
     static UpdateBridge* bridgeOf(MainWindow& window) { return window.findChild<UpdateBridge*>(); }

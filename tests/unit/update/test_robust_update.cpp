@@ -100,7 +100,7 @@ class RobustWorker : public ::testing::Test {
         UpdateConfig config;
         config.updateFtp = server->url();
         config.databaseFtp = server->url();
-        return UpdateSetup{AppPaths(program.path()), "5.14", config,
+        return UpdateSetup{ProgramPaths(program.path()), "5.14", config,
                            *UpdateDocument::parse(document)};
     }
 

@@ -30,7 +30,7 @@ class UpdateCheckTest : public ::testing::Test {
 TEST_F(UpdateCheckTest, TheRequestCarriesTheVersionPercentEncoded) {
     server.setDocument(updateDocument("3599", "update_5.15.exe", "5.15"));
     for (const char* version : {"5.14", "5.14 beta&x=1", ""}) {
-        auto worker = startUpdateCheck(config(), AppPaths(program.path()), version, host);
+        auto worker = startUpdateCheck(config(), ProgramPaths(program.path()), version, host);
         ASSERT_TRUE(worker) << version;
         worker->join();
     }
@@ -60,14 +60,14 @@ TEST_F(UpdateCheckTest, TheServersCertificateMustBeTrusted) {
     // Without a version the worker warns once the document has loaded: here it never does.
     UpdateConfig untrusted = config();
     untrusted.caFile.clear();
-    startUpdateCheck(untrusted, AppPaths(program.path()), "", host)->join();
+    startUpdateCheck(untrusted, ProgramPaths(program.path()), "", host)->join();
     EXPECT_EQ(host.events(), std::vector<std::string>{});
 }
 
 TEST_F(UpdateCheckTest, NoDocumentMeansNoMessage) {
     // Without a version the worker warns only once a document has loaded.
     const auto check = [this](const UpdateConfig& c) {
-        startUpdateCheck(c, AppPaths(program.path()), "", host)->join();
+        startUpdateCheck(c, ProgramPaths(program.path()), "", host)->join();
     };
     server.removeDocument();  // 404
     check(config());
@@ -95,7 +95,7 @@ TEST_F(UpdateCheckTest, NoDocumentMeansNoMessage) {
     writeFile(program.file("load.log"), "5.14\r\nupdate_5.14.exe\r\n3\r\n");
     writeFile(program.file("update_5.14.exe"), "abc");
     server.removeDocument();
-    startUpdateCheck(config(), AppPaths(program.path()), "5.14", host)->join();
+    startUpdateCheck(config(), ProgramPaths(program.path()), "5.14", host)->join();
     EXPECT_FALSE(fileExists(program.file("load.log")));
     EXPECT_FALSE(fileExists(program.file("update_5.14.exe")));
     EXPECT_EQ(host.events(), std::vector<std::string>{});
@@ -105,7 +105,7 @@ TEST_F(UpdateCheckTest, StartingTheCheckNeverWaitsForTheService) {
     server.setDocument(updateDocument("3600", "update_5.15.exe", "5.15"));
     server.holdAnswers();
     // Returns while the service holds its answer: the request is the worker's.
-    auto worker = startUpdateCheck(config(), AppPaths(program.path()), "", host);
+    auto worker = startUpdateCheck(config(), ProgramPaths(program.path()), "", host);
     ASSERT_TRUE(worker);
     EXPECT_EQ(server.requests(1).size(), 1u);
     EXPECT_EQ(host.events(), std::vector<std::string>{});
@@ -115,7 +115,7 @@ TEST_F(UpdateCheckTest, StartingTheCheckNeverWaitsForTheService) {
               std::vector<std::string>{"warning: Nustatymuose ištrinta programos versija"});
 
     // Ending the program while the service holds its answer does not wait for it.
-    auto held = startUpdateCheck(config(), AppPaths(program.path()), "5.14", host);
+    auto held = startUpdateCheck(config(), ProgramPaths(program.path()), "5.14", host);
     EXPECT_EQ(server.requests(2).size(), 2u);
     held.reset();  // returns once the worker's thread has ended
 }

@@ -73,7 +73,7 @@ class WorkerTest : public ::testing::Test {
         config.databaseFtp = databaseFtp;
         auto document = UpdateDocument::parse(xml);
         EXPECT_TRUE(document);
-        return UpdateSetup{AppPaths(program.path()), version, config,
+        return UpdateSetup{ProgramPaths(program.path()), version, config,
                            document ? *document : UpdateDocument()};
     }
 
@@ -305,7 +305,7 @@ TEST(WorkerProgress, ShowsThePercentageOfTheExpectedSize) {
     TempDir program;
     RecordingHost host;
     UpdateWorker worker(
-        UpdateSetup{AppPaths(program.path()), "5.14", UpdateConfig(), UpdateDocument()}, host);
+        UpdateSetup{ProgramPaths(program.path()), "5.14", UpdateConfig(), UpdateDocument()}, host);
     worker.downloadProgress(10);  // no size yet: nothing to measure against
     worker.expectSize(1000);
     for (const std::int64_t received : {0, 125, 500, 1000}) {
