@@ -13,40 +13,13 @@
 #include <vector>
 
 #include "base/folders.h"
+#include "base/kept_file.h"
 
 namespace {
 
 std::string reason() {
     return std::strerror(errno);
 }
-
-}  // namespace
-
-std::string fileBehindLinks(const std::string& path, std::string& error) {
-    constexpr int kMostLinks = 40;  // as the kernel allows
-    std::string current = path;
-    for (int links = 0;; ++links) {
-        struct stat info {};
-        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-            return current;
-        }
-        if (links == kMostLinks) {
-            error = std::strerror(ELOOP);
-            return {};
-        }
-        std::vector<char> target(PATH_MAX);
-        const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
-        if (length < 0 || static_cast<size_t>(length) >= target.size()) {
-            error = std::strerror(length < 0 ? errno : ENAMETOOLONG);
-            return {};
-        }
-        const std::string_view link(target.data(), static_cast<size_t>(length));
-        // A relative link is read from the folder of the link itself.
-        current = link.starts_with('/') ? std::string(link) : directoryOf(current).append(link);
-    }
-}
-
-namespace {
 
 // The process's umask, which new files follow. Read where the system tells it without
 // changing it; elsewhere set and put back at once.
@@ -116,12 +89,12 @@ Status replaceFileAtomically(const std::string& path, std::string_view content) 
 ReplacingFile::ReplacingFile(std::string path) : path_(std::move(path)) {
     // A symbolic link stays: the file it points to is replaced, from its own folder, so that
     // the rename stays within one file system and the link's target keeps being updated.
-    std::string why;
-    target_ = fileBehindLinks(path_, why);
-    if (target_.empty()) {
-        failure_ = "Cannot create file \"" + path_ + "\". " + why;
+    Result<std::string> target = fileBehindLinks(path_);
+    if (!target.ok()) {
+        failure_ = "Cannot create file \"" + path_ + "\". " + target.message();
         return;
     }
+    target_ = std::move(target.value());
     // The file being replaced keeps its permissions; a new one follows the umask.
     struct stat old {};
     mode_t mode = 0666 & ~currentUmask();
@@ -227,52 +200,4 @@ Status ReplacingFile::commit() {
         ::close(dir);
     }
     return Status::success();
-}
-
-FileContent readWholeFile(const std::string& path) {
-    FileContent result;
-    // Not blocking on open: a FIFO in the file's place would wait for a writer for ever.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno != ENOENT && errno != ENOTDIR) {
-            result.exists = true;
-            result.error = "Cannot open file \"" + path + "\". " + reason();
-        }
-        return result;
-    }
-    result.exists = true;
-    // Only a regular file: a device such as /dev/zero never ends, a FIFO may never answer.
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        result.error = "Cannot open file \"" + path + "\". Not a regular file";
-        ::close(fd);
-        return result;
-    }
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            result.error = "Cannot read file \"" + path + "\". " + reason();
-            break;
-        }
-        if (n == 0) {
-            break;
-        }
-        if (result.bytes.size() + static_cast<size_t>(n) > kMaxKeptFileBytes) {
-            result.error = "Cannot read file \"" + path + "\". " + std::strerror(EFBIG);
-            result.bytes.clear();
-            break;
-        }
-        result.bytes.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return result;
-}
-
-bool fileExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,11 +16,6 @@ Status replaceFileAtomically(const std::string& path, std::string_view content);
 // anywhere leaves the old file whole and no temporary file behind; so does a process that is
 // killed, as long as the file system can hold a file without a name (O_TMPFILE) until it is
 // complete.
-// The file that `path` names once the symbolic links on its last part are followed (the path
-// itself when it is no link or does not exist): the file a replace writes. Empty, with the
-// reason in `error`, for a loop of links.
-std::string fileBehindLinks(const std::string& path, std::string& error);
-
 class ReplacingFile {
   public:
     explicit ReplacingFile(std::string path);
@@ -47,18 +40,3 @@ class ReplacingFile {
     int fd_ = -1;
     std::string failure_;
 };
-
-// The most read from any file the program keeps; its own files are a few kilobytes.
-inline constexpr size_t kMaxKeptFileBytes = size_t{16} << 20;
-
-// The whole file, or nothing when it does not exist; a file that exists but cannot be read
-// is a failure with the system's reason, and so is anything but a regular file (a FIFO, a
-// device) and a file larger than kMaxKeptFileBytes.
-struct FileContent {
-    bool exists = false;
-    std::string bytes;
-    std::string error;  // set when the file exists but could not be read
-};
-FileContent readWholeFile(const std::string& path);
-
-bool fileExists(const std::string& path);

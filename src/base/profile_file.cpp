@@ -5,6 +5,7 @@
 #include "base/atomic_file.h"
 #include "base/file_lock.h"
 #include "base/folders.h"
+#include "base/kept_file.h"
 #include "base/text.h"
 #include "base/text_codec.h"
 
@@ -99,16 +100,16 @@ std::string valueIn(const std::vector<std::string>& lines, std::string_view sect
 }  // namespace
 
 std::string ProfileFile::read(std::string_view section, std::string_view key) const {
-    const FileContent file = readWholeFile(path_);
-    if (!file.exists || !file.error.empty()) {
+    const auto file = readKeptFile(path_);
+    if (!file.ok() || !file->has_value()) {
         return {};
     }
-    return valueIn(splitLines(file.bytes), section, key);
+    return valueIn(splitLines(**file), section, key);
 }
 
 Status ProfileFile::readable() const {
-    const FileContent file = readWholeFile(path_);
-    return file.error.empty() ? Status::success() : Status::failure(file.error);
+    const auto file = readKeptFile(path_);
+    return file.ok() ? Status::success() : Failure(file.message());
 }
 
 Status ProfileFile::write(std::string_view section, std::string_view key,
@@ -125,26 +126,25 @@ Status ProfileFile::update(std::string_view section, std::string_view key,
     Status refused = Status::failure("Unable to write to " + path_);
     const auto encodedKey = utf8ToCp1257(key);
     const auto encodedSection = utf8ToCp1257(section);
-    std::string why;
-    const std::string file = fileBehindLinks(path_, why);
-    if (!encodedKey || !encodedSection || file.empty()) {
+    const Result<std::string> file = fileBehindLinks(path_);
+    if (!encodedKey || !encodedSection || !file.ok()) {
         return refused;
     }
     // The installed program keeps its settings in the user's folder, which may not exist yet.
-    if (!createFolders(directoryOf(file)).ok()) {
+    if (!createFolders(directoryOf(*file)).ok()) {
         return refused;
     }
     // Beside the file the links lead to: programs that reach one settings file through
     // different links take the same lock.
-    const FileLock lock(file + ".lock");
+    const FileLock lock(*file + ".lock");
     if (!lock.locked()) {
         return refused;
     }
-    const FileContent content = readWholeFile(path_);
-    if (!content.error.empty()) {
-        return Status::failure(content.error);
+    const auto content = readKeptFile(path_);
+    if (!content.ok()) {
+        return Failure(content.message());
     }
-    auto lines = splitLines(content.bytes);
+    auto lines = splitLines(content->value_or(""));
     std::string value;
     Status decided = change(valueIn(lines, section, key), value);
     if (!decided.ok()) {

@@ -3,8 +3,8 @@
 
 #include <iostream>
 
-#include "base/atomic_file.h"
 #include "base/desktop_shell.h"
+#include "base/kept_file.h"
 #include "base/program_settings.h"
 #include "cli/check_command.h"
 #include "cli/cli_options.h"
@@ -61,10 +61,6 @@ std::optional<Date> parseDate(const std::string& text) {
     }
     return Date::make(y, m, d);
 }
-
-// A fault of the program itself: EX_SOFTWARE of sysexits.h, far from the codes that tell the
-// user what to fix.
-constexpr int kProgramFaultExit = 70;
 
 int exitCodeOf(RunOutcome outcome) {
     switch (outcome) {

@@ -1,6 +1,6 @@
 #include "update/close_handover.h"
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "update/update_record.h"
 #include "update/update_worker.h"
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "update/curl_setup.h"
 
 namespace {
@@ -29,14 +29,19 @@ size_t collect(char* data, size_t size, size_t count, void* user) {
 
 // The system's trusted certificates with the extra one added: libcurl's own option for a
 // certificate file would replace the system's.
+// A certificate file that cannot be read adds nothing: the connection then fails as untrusted.
 std::string trustedWith(CURL* curl, const std::string& extraCaFile) {
+    const auto contentOf = [](const std::string& path) {
+        const auto file = readKeptFile(path);
+        return file.ok() ? file->value_or("") : std::string();
+    };
     std::string bundle;
     char* systemFile = nullptr;
     if (curl_easy_getinfo(curl, CURLINFO_CAINFO, &systemFile) == CURLE_OK &&
         systemFile != nullptr) {
-        bundle = readWholeFile(systemFile).bytes;
+        bundle = contentOf(systemFile);
     }
-    return bundle + "\n" + readWholeFile(extraCaFile).bytes;
+    return bundle + "\n" + contentOf(extraCaFile);
 }
 
 int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {

@@ -8,15 +8,16 @@
 #include <limits>
 
 #include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "base/text_codec.h"
 #include "update/file_digest.h"
 
 std::optional<UpdateRecord> readUpdateRecord(const std::string& path) {
-    const FileContent file = readWholeFile(path);
-    if (!file.exists || !file.error.empty()) {
+    const auto file = readKeptFile(path);
+    if (!file.ok() || !file->has_value()) {
         return std::nullopt;
     }
-    const std::string text = decodeOwnTextFile(file.bytes);
+    const std::string text = decodeOwnTextFile(**file);
     std::string lines[4];
     size_t count = 0;
     size_t start = 0;

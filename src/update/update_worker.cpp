@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "base/message_boxes.h"
 #include "update/ftp_connection.h"
 #include "update/https_get.h"

@@ -16,8 +16,8 @@
 
 #include <memory>
 
-#include "base/atomic_file.h"
 #include "base/folders.h"
+#include "base/kept_file.h"
 #include "base/profile_file.h"
 #include "frontend/locale_settings.h"
 #include "gui/gui_support.h"

@@ -12,7 +12,7 @@
 
 #include <memory>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "gui/gui_support.h"
 #include "gui/main_window.h"
 #include "gui/payer_dialog.h"

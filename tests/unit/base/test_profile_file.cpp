@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "base/profile_file.h"
 #include "support/disk_full.h"
 #include "support/temp_dir.h"

@@ -2,7 +2,7 @@
 // "_nustatymai.ini".
 #include <gtest/gtest.h>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "base/program_settings.h"
 #include "support/temp_dir.h"
 

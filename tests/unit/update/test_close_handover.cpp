@@ -1,7 +1,7 @@
 // The update business at close: the question while a download runs and the installer offer.
 #include <gtest/gtest.h>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "support/fake_run_host.h"
 #include "support/temp_dir.h"
 #include "unit/update/update_fakes.h"

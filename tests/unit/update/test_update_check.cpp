@@ -2,7 +2,7 @@
 // a certificate of its own for the update information document.
 #include <gtest/gtest.h>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "support/local_servers.h"
 #include "support/temp_dir.h"
 #include "unit/update/update_fakes.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "support/local_servers.h"
 #include "support/temp_dir.h"
 #include "unit/update/update_fakes.h"
