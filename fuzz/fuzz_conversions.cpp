@@ -100,12 +100,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto date = readCellDate(text, regional)) {
         FUZZ_CHECK(Date::isValid(date->year, date->month, date->day));
     }
-    DateFromPattern("yyyy-mm-dd", text);
-    DateFromPattern("dd-mm-yyyy", text);
+    dateFromPattern("yyyy-mm-dd", text);
+    dateFromPattern("dd-mm-yyyy", text);
     readRegionalDate(text, regional);
 
     if (const auto amount = readAmount(text, regional)) {
-        const double rounded = MyRoundTo(*amount, 2);
+        const double rounded = roundToDigits(*amount, 2);
         FUZZ_CHECK(std::isnan(*amount) == std::isnan(rounded));
         FUZZ_CHECK(readRoundedAmount(text, regional).has_value());
     }

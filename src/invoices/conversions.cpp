@@ -139,7 +139,7 @@ std::optional<std::int32_t> wholeNumber32(std::string_view text) {
     return wholeNumber<std::int32_t>(text);
 }
 
-std::optional<Date> DateFromPattern(std::string_view pattern, std::string_view text) {
+std::optional<Date> dateFromPattern(std::string_view pattern, std::string_view text) {
     // A piece runs short when the text ends early, as a substring would.
     auto piece = [&](std::string_view name) -> std::optional<int> {
         const std::size_t at = pattern.find(name);
@@ -211,7 +211,7 @@ std::optional<Date> readCellDate(std::string_view cellText, const RegionalSettin
 std::optional<Date> readPatternDate(std::string_view text) {
     const bool yearFirst = allDigits(text.substr(0, 4)) && text.size() >= 4;
     if (allDigits(text.substr(0, 2)) && text.size() >= 2) {
-        return DateFromPattern(yearFirst ? "yyyy-mm-dd" : "dd-mm-yyyy", text);
+        return dateFromPattern(yearFirst ? "yyyy-mm-dd" : "dd-mm-yyyy", text);
     }
     return std::nullopt;
 }
@@ -275,15 +275,15 @@ std::optional<double> readAmount(std::string_view text, const RegionalSettings& 
     return value;
 }
 
-double MyRoundTo(double AValue, int ADigit) {
-    if (!std::isfinite(AValue) || AValue == 0) {
-        return AValue;
+double roundToDigits(double value, int places) {
+    if (!std::isfinite(value) || value == 0) {
+        return value;
     }
     // The shortest fixed-point form that reads back to the same double: the decimal number
     // behind it, free of binary noise. 512 characters hold every finite double.
     char buffer[512];
     const auto written =
-        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(AValue), std::chars_format::fixed);
+        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed);
     const std::string_view form(buffer, static_cast<std::size_t>(written.ptr - buffer));
     const std::size_t point = form.find('.');
     std::string digits(form.substr(0, point));
@@ -291,9 +291,9 @@ double MyRoundTo(double AValue, int ADigit) {
     if (point != std::string_view::npos) {
         digits += form.substr(point + 1);
     }
-    const long keep = integerDigits + ADigit;
+    const long keep = integerDigits + places;
     if (keep >= static_cast<long>(digits.size())) {
-        return AValue;
+        return value;
     }
     std::string kept = keep > 0 ? digits.substr(0, static_cast<std::size_t>(keep)) : "0";
     if (keep >= 0 && digits[static_cast<std::size_t>(keep)] >= '5') {
@@ -307,8 +307,8 @@ double MyRoundTo(double AValue, int ADigit) {
             ++kept[i - 1];
         }
     }
-    // kept is the magnitude in units of 10^-ADigit.
-    std::string text = (AValue < 0 ? "-" : "") + kept + "e" + std::to_string(-ADigit);
+    // kept is the magnitude in units of 10^-places.
+    std::string text = (value < 0 ? "-" : "") + kept + "e" + std::to_string(-places);
     double result = 0;
     std::from_chars(text.data(), text.data() + text.size(), result);
     return result;
@@ -329,9 +329,9 @@ Money centsOfRounded(double rounded) {
 }
 
 // The rounding to cents of a decimal of at most 15 significant digits; the long way, through
-// MyRoundTo, when its cents would need more digits than that.
+// roundToDigits, when its cents would need more digits than that.
 Money roundedCents(const PlainDecimal& number) {
-    // Cents kept: the digits down to the hundredths, as MyRoundTo counts them.
+    // Cents kept: the digits down to the hundredths, as roundToDigits counts them.
     const int keep = number.exponent + 3;
     if (keep > PlainDecimal::kMaxDigits) {
         std::string text = number.negative ? "-" : "";
@@ -340,7 +340,7 @@ Money roundedCents(const PlainDecimal& number) {
             .append(std::to_string(number.exponent - number.count + 1));
         double value = 0;
         std::from_chars(text.data(), text.data() + text.size(), value);
-        return centsOfRounded(MyRoundTo(value, 2));
+        return centsOfRounded(roundToDigits(value, 2));
     }
     std::int64_t cents = 0;
     for (int n = 0; n < keep; ++n) {
@@ -363,7 +363,7 @@ std::optional<Money> readRoundedAmount(std::string_view cellText,
     if (!value) {
         return std::nullopt;
     }
-    return centsOfRounded(MyRoundTo(*value, 2));
+    return centsOfRounded(roundToDigits(*value, 2));
 }
 
 Money roundedAmount(const PlainDecimal& number) {

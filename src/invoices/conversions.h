@@ -26,7 +26,7 @@ inline constexpr Date kLastFileDate{2100, 1, 1};
 // Reads a date by a pattern of "dd", "mm" and "yyyy" pieces ("yyyy-mm-dd" or "dd-mm-yyyy").
 // Only the pieces are looked at, so 2023.01.15 and 2023/01/15 read like 2023-01-15, and a
 // time of day after the last piece is ignored.
-std::optional<Date> DateFromPattern(std::string_view pattern, std::string_view text);
+std::optional<Date> dateFromPattern(std::string_view pattern, std::string_view text);
 
 // Reads a date in the regional short date form: its field order, a four-digit year, a one- or
 // two-digit day and month between the regional date separators, optionally followed by one
@@ -50,12 +50,12 @@ std::string cellDateText(std::string_view cellText, const RegionalSettings& regi
 // number (empty text and digit grouping included).
 std::optional<double> readAmount(std::string_view text, const RegionalSettings& regional);
 
-// Rounds half away from zero to `ADigit` decimals. The rounding works on the shortest decimal
-// form that reads back to `AValue` (the number the user typed), so binary noise cannot move a
+// Rounds half away from zero to `places` decimals. The rounding works on the shortest decimal
+// form that reads back to `value` (the number the user typed), so binary noise cannot move a
 // cent: 2.675 gives 2.68 and 12.3449 gives 12.34.
-double MyRoundTo(double AValue, int ADigit);
+double roundToDigits(double value, int places);
 
-// A typed amount read and rounded to whole cents: exactly MyRoundTo of readAmount, taking the
+// A typed amount read and rounded to whole cents: exactly roundToDigits of readAmount, taking the
 // plain decimals nearly every cell holds without the trips through doubles. Nothing when the
 // text is not a number.
 std::optional<Money> readRoundedAmount(std::string_view cellText, const RegionalSettings& regional);

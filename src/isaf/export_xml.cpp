@@ -113,12 +113,12 @@ void assembleIsafDocument(IsafDocument& document, const InvoiceBook& book, const
     // Customers always come before Suppliers.
     if (!sales.counterparts.empty()) {
         document.line(kGroup, "<Customers>");
-        ExportCustomers(document, sales.counterparts);
+        writeCustomers(document, sales.counterparts);
         document.line(kGroup, "</Customers>");
     }
     if (!purchases.counterparts.empty()) {
         document.line(kGroup, "<Suppliers>");
-        ExportSuppliers(document, purchases.counterparts);
+        writeSuppliers(document, purchases.counterparts);
         document.line(kGroup, "</Suppliers>");
     }
     document.line(kSection, "</MasterFiles>");
@@ -127,12 +127,12 @@ void assembleIsafDocument(IsafDocument& document, const InvoiceBook& book, const
     document.line(kSection, "<SourceDocuments>");
     if (!purchases.invoices.empty()) {
         document.line(kInvoices, "<PurchaseInvoices>");
-        ExportPurchaseInvoices(document, purchases);
+        writePurchaseInvoices(document, purchases);
         document.line(kInvoices, "</PurchaseInvoices>");
     }
     if (!sales.invoices.empty()) {
         document.line(kInvoices, "<SalesInvoices>");
-        ExportSalesInvoices(document, sales);
+        writeSalesInvoices(document, sales);
         document.line(kInvoices, "</SalesInvoices>");
     }
     document.line(kSection, "</SourceDocuments>");

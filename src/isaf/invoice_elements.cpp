@@ -89,8 +89,8 @@ void exportMultiRate(IsafDocument& document, const InvoiceSide& side, const Invo
                      const Counterpart& counterpart) {
     invoiceHead(document, side, invoice, counterpart);
     for (const TaxLine& line : invoice.lines) {
-        ExportDocumentTotal(document, line,
-                            side.vatPointDate2 ? std::optional<Date>(invoice.date) : std::nullopt);
+        writeDocumentTotal(document, line,
+                           side.vatPointDate2 ? std::optional<Date>(invoice.date) : std::nullopt);
     }
     invoiceTail(document);
 }
@@ -115,27 +115,27 @@ void exportInvoices(IsafDocument& document, const InvoiceSide& side, const Ledge
 
 }  // namespace
 
-void ExportPurchaseInvoices(IsafDocument& document, const Ledger& purchases) {
+void writePurchaseInvoices(IsafDocument& document, const Ledger& purchases) {
     exportInvoices(document, kPurchase, purchases);
 }
 
-void ExportSalesInvoices(IsafDocument& document, const Ledger& sales) {
+void writeSalesInvoices(IsafDocument& document, const Ledger& sales) {
     exportInvoices(document, kSales, sales);
 }
 
-void ExportDocumentTotal(IsafDocument& document, const TaxLine& line,
-                         std::optional<Date> vatPointDate2) {
+void writeDocumentTotal(IsafDocument& document, const TaxLine& line,
+                        std::optional<Date> vatPointDate2) {
     const std::string_view code = trimmed(line.code);
     if (code.empty()) {
         return;
     }
     // The number follows the "PVM" prefix.
     const std::string percentage =
-        TaxPercentageForCode(code.size() > 3 ? code.substr(3) : std::string_view());
+        taxPercentageForCode(code.size() > 3 ? code.substr(3) : std::string_view());
     documentTotal(document, line, code, percentage, vatPointDate2);
 }
 
-std::string TaxPercentageForCode(std::string_view number) {
+std::string taxPercentageForCode(std::string_view number) {
     return listedTaxPercentage(number).value_or("21");
 }
 

@@ -29,10 +29,10 @@ void exportCounterparts(IsafDocument& document, const CounterpartTable& counterp
 
 }  // namespace
 
-void ExportCustomers(IsafDocument& document, const CounterpartTable& customers) {
+void writeCustomers(IsafDocument& document, const CounterpartTable& customers) {
     exportCounterparts(document, customers, "Customer");
 }
 
-void ExportSuppliers(IsafDocument& document, const CounterpartTable& suppliers) {
+void writeSuppliers(IsafDocument& document, const CounterpartTable& suppliers) {
     exportCounterparts(document, suppliers, "Supplier");
 }

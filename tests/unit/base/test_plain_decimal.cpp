@@ -64,12 +64,12 @@ std::string numberCellText(const std::string& written) {
     return cellText(cell);
 }
 
-// The long way of rounding: the text read into a double, MyRoundTo, the cents of the result.
+// The long way of rounding: the text read into a double, roundToDigits, the cents of the result.
 std::optional<Money> roundedTheLongWay(const std::optional<double>& value) {
     if (!value) {
         return std::nullopt;
     }
-    const double cents = MyRoundTo(*value, 2) * 100;
+    const double cents = roundToDigits(*value, 2) * 100;
     constexpr double kSaturation = 9e18;  // far beyond any file, cents saturate
     if (std::fabs(cents) >= kSaturation) {
         return Money{static_cast<std::int64_t>(cents < 0 ? -kSaturation : kSaturation)};

@@ -24,17 +24,17 @@ std::string amount(std::string_view cell, const RegionalSettings& regional = kLi
 }  // namespace
 
 TEST(Conversions, DateFromPatternLooksOnlyAtThePieces) {
-    EXPECT_EQ(DateFromPattern("yyyy-mm-dd", "2023-01-15"), (Date{2023, 1, 15}));
-    EXPECT_EQ(DateFromPattern("yyyy-mm-dd", "2023.01.15"), (Date{2023, 1, 15}));
-    EXPECT_EQ(DateFromPattern("yyyy-mm-dd", "2023/01/15 13:45:00"), (Date{2023, 1, 15}));
-    EXPECT_EQ(DateFromPattern("dd-mm-yyyy", "15.01.2023"), (Date{2023, 1, 15}));
-    EXPECT_EQ(DateFromPattern("dd-mm-yyyy", "15-01-2023 7:05"), (Date{2023, 1, 15}));
-    EXPECT_EQ(DateFromPattern("yyyy-mm-dd", "2024-02-29"), (Date{2024, 2, 29}));
-    EXPECT_FALSE(DateFromPattern("yyyy-mm-dd", "2023-02-29"));
-    EXPECT_FALSE(DateFromPattern("yyyy-mm-dd", "2023-13-01"));
-    EXPECT_FALSE(DateFromPattern("yyyy-mm-dd", "2023-1x-01"));
-    EXPECT_FALSE(DateFromPattern("yyyy-mm-dd", "0000-01-01"));
-    EXPECT_FALSE(DateFromPattern("yyyy-mm-dd", "2023-01"));
+    EXPECT_EQ(dateFromPattern("yyyy-mm-dd", "2023-01-15"), (Date{2023, 1, 15}));
+    EXPECT_EQ(dateFromPattern("yyyy-mm-dd", "2023.01.15"), (Date{2023, 1, 15}));
+    EXPECT_EQ(dateFromPattern("yyyy-mm-dd", "2023/01/15 13:45:00"), (Date{2023, 1, 15}));
+    EXPECT_EQ(dateFromPattern("dd-mm-yyyy", "15.01.2023"), (Date{2023, 1, 15}));
+    EXPECT_EQ(dateFromPattern("dd-mm-yyyy", "15-01-2023 7:05"), (Date{2023, 1, 15}));
+    EXPECT_EQ(dateFromPattern("yyyy-mm-dd", "2024-02-29"), (Date{2024, 2, 29}));
+    EXPECT_FALSE(dateFromPattern("yyyy-mm-dd", "2023-02-29"));
+    EXPECT_FALSE(dateFromPattern("yyyy-mm-dd", "2023-13-01"));
+    EXPECT_FALSE(dateFromPattern("yyyy-mm-dd", "2023-1x-01"));
+    EXPECT_FALSE(dateFromPattern("yyyy-mm-dd", "0000-01-01"));
+    EXPECT_FALSE(dateFromPattern("yyyy-mm-dd", "2023-01"));
 }
 
 TEST(Conversions, CellDateConversion) {
@@ -118,12 +118,12 @@ TEST(Conversions, MyRoundToRoundsTheTypedDecimalHalfAwayFromZero) {
                                                {1e-300, 0.0},
                                                {123456789012.345, 123456789012.35}};
     for (const auto& [value, rounded] : table) {
-        EXPECT_EQ(MyRoundTo(value, 2), rounded) << value;
+        EXPECT_EQ(roundToDigits(value, 2), rounded) << value;
     }
-    EXPECT_EQ(MyRoundTo(2.5, 0), 3.0);
-    EXPECT_EQ(MyRoundTo(-2.5, 0), -3.0);
-    EXPECT_EQ(MyRoundTo(1250.0, -2), 1300.0);
-    EXPECT_EQ(MyRoundTo(1e20, 2), 1e20);
+    EXPECT_EQ(roundToDigits(2.5, 0), 3.0);
+    EXPECT_EQ(roundToDigits(-2.5, 0), -3.0);
+    EXPECT_EQ(roundToDigits(1250.0, -2), 1300.0);
+    EXPECT_EQ(roundToDigits(1e20, 2), 1e20);
 }
 
 TEST(Conversions, TrimmingAndUpperCasing) {

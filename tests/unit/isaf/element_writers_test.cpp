@@ -29,7 +29,7 @@ Money money(std::string_view text) {
 
 }  // namespace
 
-TEST(TaxPercentageForCode, WholeTable) {
+TEST(taxPercentageForCode, WholeTable) {
     const std::vector<int> nine{2, 7, 17, 26, 30, 44};
     const std::vector<int> five{3, 8, 18, 27, 31, 37, 40, 45};
     const std::vector<int> zero{12, 13, 14, 28, 33, 35, 38, 41, 46};
@@ -43,25 +43,25 @@ TEST(TaxPercentageForCode, WholeTable) {
                                      : in(zero, n) ? "0"
                                      : in(none, n) ? ""
                                                    : "21";
-        EXPECT_EQ(TaxPercentageForCode(std::to_string(n)), expected) << n;
+        EXPECT_EQ(taxPercentageForCode(std::to_string(n)), expected) << n;
     }
-    EXPECT_EQ(TaxPercentageForCode("05"), "");
-    EXPECT_EQ(TaxPercentageForCode("+2"), "9");
+    EXPECT_EQ(taxPercentageForCode("05"), "");
+    EXPECT_EQ(taxPercentageForCode("+2"), "9");
     for (const char* notWhole : {"", "2a", "2.0", " 2", "x", "99999999999999999999"}) {
-        EXPECT_EQ(TaxPercentageForCode(notWhole), "21") << notWhole;
+        EXPECT_EQ(taxPercentageForCode(notWhole), "21") << notWhole;
     }
 }
 
-TEST(ExportDocumentTotal, TrimsTheCodeAndWritesNothingWithoutOne) {
+TEST(writeDocumentTotal, TrimsTheCodeAndWritesNothingWithoutOne) {
     FakeRunHost host;
     IsafDocument document(host);
     const Date date{2024, 1, 31};
-    ExportDocumentTotal(document, TaxLine{money("1,00"), money("0,21"), ""}, date);
-    ExportDocumentTotal(document, TaxLine{money("1,00"), money("0,21"), " \t"}, std::nullopt);
+    writeDocumentTotal(document, TaxLine{money("1,00"), money("0,21"), ""}, date);
+    writeDocumentTotal(document, TaxLine{money("1,00"), money("0,21"), " \t"}, std::nullopt);
     EXPECT_TRUE(document.lines().empty());
 
     // Three characters or fewer leave no number: the percentage is 21.
-    ExportDocumentTotal(document, TaxLine{money("-1234,50"), std::nullopt, " PVM\t"}, date);
+    writeDocumentTotal(document, TaxLine{money("-1234,50"), std::nullopt, " PVM\t"}, date);
     EXPECT_EQ(joined(document.lines()),
               "  \t\t\t\t<DocumentTotal>\n"
               "  \t\t\t\t\t<TaxableValue>-1234.50</TaxableValue>\n"
@@ -89,7 +89,7 @@ TEST(ElementWriters, SingleRateLinesAlwaysWrittenMultiRateOnlyWithACode) {
     purchases.invoices = {multi, single};
     FakeRunHost host;
     IsafDocument document(host);
-    ExportPurchaseInvoices(document, purchases);
+    writePurchaseInvoices(document, purchases);
     const std::string text = joined(document.lines());
     // Single-rate invoices come first, whatever the order of reading.
     EXPECT_LT(text.find("<InvoiceNo>SF-1</InvoiceNo>"), text.find("<InvoiceNo>K-1</InvoiceNo>"));
