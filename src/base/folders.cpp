@@ -5,14 +5,10 @@
 #include <cerrno>
 #include <cstring>
 
-namespace {
-
 bool isFolder(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
-
-}  // namespace
 
 Status createFolders(const std::string& folder) {
     std::string path = folder;

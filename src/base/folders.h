@@ -4,6 +4,9 @@
 
 #include "base/status.h"
 
+// Whether a folder is at `path` (links followed).
+bool isFolder(const std::string& path);
+
 // Creates the folder and every missing folder above it, with the usual permissions (what the
 // umask leaves of rwxrwxrwx), as the first file written into it needs them. Succeeds when the
 // folder exists afterwards, also when it was there already.

@@ -1,10 +1,11 @@
 #include "base/program_paths.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
 #include <stdexcept>
+
+#include "base/folders.h"
 
 namespace {
 
@@ -13,11 +14,6 @@ std::string withSeparator(std::string folder) {
         folder += '/';
     }
     return folder;
-}
-
-bool isFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 }  // namespace
