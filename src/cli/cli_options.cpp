@@ -14,8 +14,9 @@ const char* const kCliUsage =
     "                          The payer's company code; by default the payer selected last\n"
     "                          in the register asmenys.txt.\n"
     "  --workplace PAVADINIMAS Darbo vietos pavadinimas (A-Z, 0-9, _); numatytasis - paskutinis\n"
-    "                          naudotas. The workplace name (part number); by default the last\n"
-    "                          one used.\n"
+    "                          naudotas programos lange (darbo_vieta faile _nustatymai.ini).\n"
+    "                          The workplace name (part number); by default the last one used\n"
+    "                          in the window (darbo_vieta in _nustatymai.ini).\n"
     "  --from, --to DATA       Laikotarpio pradžia ir pabaiga; numatytasis - praėjęs mėnuo.\n"
     "                          First and last day of the period; by default the previous\n"
     "                          calendar month.\n"
@@ -68,25 +69,25 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& argume
         }
         if (target != nullptr) {
             if (i + 1 >= arguments.size()) {
-                error = "Option " + argument + " needs a value";
+                error = "Parinkčiai " + argument + " trūksta reikšmės.";
                 return std::nullopt;
             }
             *target = arguments[++i];
             continue;
         }
         if (argument.starts_with("--")) {
-            error = "Unknown option " + argument;
+            error = "Nežinoma parinktis " + argument + ".";
             return std::nullopt;
         }
         if (haveWorkbook) {
-            error = "Only one workbook can be given";
+            error = "Galima nurodyti tik vieną dokumentą.";
             return std::nullopt;
         }
         options.workbook = argument;
         haveWorkbook = true;
     }
     if (!haveWorkbook) {
-        error = "No workbook given";
+        error = "Dokumentas nepasirinktas";
         return std::nullopt;
     }
     return options;

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -32,6 +33,12 @@
 namespace {
 
 const QString kNoWorkbook = QStringLiteral("Dokumentas nepasirinktas");
+const std::string kRegisterChanged =
+    "PVM mokėtojų sąrašas pasikeitė kitame programos lange.\r\n"
+    "Sąrašas atnaujintas, niekas nepakeista. Patikrinkite ir pakartokite.";
+const std::string kStopRunQuestion =
+    "Rinkmenos formavimas dar nepasibaigė.\r\n"
+    "Ar tikrai norite jį nutraukti ir išeiti iš programos?";
 const QColor kCream(255, 251, 240);
 const QColor kNavy(0, 0, 128);
 
@@ -111,7 +118,8 @@ MainWindow::MainWindow(AppPaths paths, WindowServices services, QWidget* parent)
     : QMainWindow(parent),
       paths_(std::move(paths)),
       services_(std::move(services)),
-      settings_(paths_.settingsFile()) {
+      settings_(paths_.settingsFile()),
+      desktop_(*services_.desktop, *services_.boxes) {
     if (!services_.regional) {
         services_.regional = [] { return regionalSettingsFrom(QLocale::system()); };
     }
@@ -150,13 +158,11 @@ void MainWindow::buildControls() {
     layout->addWidget(payerList_);
     auto* payerButtons = new QHBoxLayout;
     auto* newButton = makeButton(QStringLiteral("Naujas"), QStringLiteral("btn_new"), central);
-    auto* editButton =
-        makeButton(QStringLiteral("Koreguoti"), QStringLiteral("btn_koreguoti"), central);
-    auto* deleteButton =
-        makeButton(QStringLiteral("Trinti"), QStringLiteral("btn_mok_delete"), central);
+    editButton_ = makeButton(QStringLiteral("Koreguoti"), QStringLiteral("btn_koreguoti"), central);
+    deleteButton_ = makeButton(QStringLiteral("Trinti"), QStringLiteral("btn_mok_delete"), central);
     payerButtons->addWidget(newButton);
-    payerButtons->addWidget(editButton);
-    payerButtons->addWidget(deleteButton);
+    payerButtons->addWidget(editButton_);
+    payerButtons->addWidget(deleteButton_);
     layout->addLayout(payerButtons);
 
     workplaceCaption_ = makeLabel(QStringLiteral("Darbo vietos pavadinimas:"),
@@ -237,16 +243,18 @@ void MainWindow::buildControls() {
     copyright->setObjectName(QStringLiteral("lb_copyright"));
     layout->addWidget(copyright, 0, Qt::AlignRight);
 
+    // At least 150 pixels, and as wide as the window, so that "Pakrauname atnaujinimą: 100%"
+    // shows whole.
     statusPanel_ = new QLabel(this);
     statusPanel_->setObjectName(QStringLiteral("StatusBar1"));
-    statusPanel_->setFixedWidth(150);
-    statusBar()->addWidget(statusPanel_);
+    statusPanel_->setMinimumWidth(150);
+    statusBar()->addWidget(statusPanel_, 1);
     statusBar()->setSizeGripEnabled(false);
 
     connect(payerList_, &QComboBox::activated, this, &MainWindow::onPayerActivated);
     connect(newButton, &QPushButton::clicked, this, &MainWindow::onNewClicked);
-    connect(editButton, &QPushButton::clicked, this, &MainWindow::onEditClicked);
-    connect(deleteButton, &QPushButton::clicked, this, &MainWindow::onDeleteClicked);
+    connect(editButton_, &QPushButton::clicked, this, &MainWindow::onEditClicked);
+    connect(deleteButton_, &QPushButton::clicked, this, &MainWindow::onDeleteClicked);
     connect(workplaceEdit_, &QLineEdit::textChanged, this, &MainWindow::onWorkplaceChanged);
     connect(bindWorkplaceCheck_, &QCheckBox::toggled, this, &MainWindow::onBindToggled);
     connect(templateButton, &QPushButton::clicked, this, &MainWindow::onTemplateClicked);
@@ -264,8 +272,9 @@ void MainWindow::buildControls() {
         }
     });
 
-    // The window fits its size to its content and opens centred on the screen.
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    // The window fits its size to its content and opens centred on the screen. It keeps that
+    // size: a maximised window would only leave its fixed-size controls in a corner.
+    QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
@@ -283,8 +292,7 @@ void MainWindow::startUp() {
     actionLabel_->setText(QString());
     if (services_.startUpdateCheck) {
         try {
-            updateBridge_ =
-                new UpdateBridge(statusPanel_, *services_.boxes, *services_.desktop, this);
+            updateBridge_ = new UpdateBridge(statusPanel_, *services_.boxes, desktop_, this);
             services_.startUpdateCheck(*updateBridge_, programVersion_);
         } catch (...) {
             // The window stays fully usable without the update check.
@@ -308,13 +316,32 @@ void MainWindow::onTemplateClicked() {
 }
 
 void MainWindow::onChooseWorkbookClicked() {
-    const auto path = services_.files->chooseWorkbook();
+    const auto path = services_.files->chooseWorkbook(workbookStartFolder());
     if (!path) {
         onClearWorkbookClicked();
         return;
     }
     workbookPath_ = *path;
-    workbookName_->setText(QFileInfo(qs(*path)).fileName());
+    const QFileInfo chosen(qs(*path));
+    workbookName_->setText(chosen.fileName());
+    // Only a convenience: a folder the settings file cannot hold (letters outside its code
+    // page) is not remembered, and the next dialog opens in the documents folder.
+    (void)settings_.setWorkbookFolder(chosen.absolutePath().toStdString());
+}
+
+// The folder of the last workbook chosen, else the user's documents folder, else the home
+// folder: never the working directory, which means nothing to a user who started the program
+// from a menu.
+std::string MainWindow::workbookStartFolder() const {
+    const QString remembered = qs(settings_.workbookFolder());
+    if (!remembered.isEmpty() && QFileInfo(remembered).isDir()) {
+        return remembered.toStdString();
+    }
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) {
+        return documents.toStdString();
+    }
+    return QDir::homePath().toStdString();
 }
 
 void MainWindow::onClearWorkbookClicked() {
@@ -328,15 +355,29 @@ void MainWindow::onOutputFolderClicked() {
 }
 
 // The update hand-over: a running download may keep the window open, and a complete installer
-// is offered once the close is allowed.
+// is offered once the close is allowed. During a generation run the user is asked first
+// whether to stop it; the run then ends at its next row and the window closes after it, so the
+// run never goes on behind a closed window and no file is left half written.
 void MainWindow::closeEvent(QCloseEvent* event) {
     const auto downloading = [this] { return updateBridge_ && updateBridge_->downloading(); };
-    if (!closeAllowed(downloading(), *services_.boxes)) {
+    if (running_) {
+        if (!closeAllowed_ && stopRunToClose() && closeAllowed(downloading(), *services_.boxes)) {
+            closeAllowed_ = true;
+        }
         event->ignore();
         return;
     }
-    offerInstallerAtClose(downloading(), paths_, *services_.boxes, *services_.desktop);
+    if (!closeAllowed_ && !closeAllowed(downloading(), *services_.boxes)) {
+        event->ignore();
+        return;
+    }
+    closeAllowed_ = true;
+    offerInstallerAtClose(downloading(), paths_, *services_.boxes, desktop_);
     event->accept();
+}
+
+bool MainWindow::stopRunToClose() {
+    return services_.boxes->show(MessageKind::Confirmation, kStopRunQuestion) == Answer::Yes;
 }
 
 void MainWindow::onCopyrightClicked() {
@@ -345,9 +386,14 @@ void MainWindow::onCopyrightClicked() {
 
 void MainWindow::onGenerateClicked() {
     beginBusy();
+    running_ = true;
     lastRun_ = runGeneration(inputs(), *this, *this, settings_.file(), services_.openWorkbook,
                              services_.exporter);
+    running_ = false;
     endBusy();
+    if (closeAllowed_) {
+        close();  // asked for during the run, which has stopped
+    }
 }
 
 // ---- Payer register ----
@@ -356,8 +402,16 @@ void MainWindow::reportFailure(const Result<void>& result) {
     services_.boxes->show(MessageKind::Error, result.message());
 }
 
+void MainWindow::selectPayer(std::optional<Payer> payer) {
+    payer_ = std::move(payer);
+    editButton_->setEnabled(payer_.has_value());
+    deleteButton_->setEnabled(payer_.has_value());
+}
+
 void MainWindow::loadPayerList(int position) {
     payerList_->clear();
+    // The payer's codes go with the selection: a run never uses a payer the list does not show.
+    selectPayer(std::nullopt);
     const PayerRegister register_(paths_.payerRegister());
     if (!register_.exists()) {
         return;
@@ -371,7 +425,7 @@ void MainWindow::loadPayerList(int position) {
             continue;
         }
         const QString workplace = qs(payer.workplace);
-        payer_ = std::move(payer);
+        selectPayer(std::move(payer));
         payerList_->setCurrentIndex(position);
         // The payer's own workplace name replaces the one last used; without one, the field
         // keeps its text.
@@ -415,63 +469,101 @@ void MainWindow::onNewClicked() {
     storePayerPosition(*added);
 }
 
+// Only a selected payer can be edited: the button is disabled while none is.
 void MainWindow::onEditClicked() {
+    if (!payer_) {
+        return;
+    }
     const int selected = payerList_->currentIndex();
-    Payer prefill;
-    prefill.name = payerList_->currentText().toStdString();
-    if (payer_) {
-        prefill.vatCode = payer_->vatCode;
-        prefill.companyCode = payer_->companyCode;
-    }
+    const Payer shown = *payer_;
+    Payer prefill = shown;
     // The workplace part is taken before the dialog opens.
-    if (bindWorkplaceCheck_->isChecked()) {
-        prefill.workplace = workplaceEdit_->text().toStdString();
-    }
+    prefill.workplace =
+        bindWorkplaceCheck_->isChecked() ? workplaceEdit_->text().toStdString() : std::string();
     PayerDialog dialog(prefill, this);
     const auto edited = dialog.ask();
     if (!edited) {
         return;
     }
-    const auto replaced = PayerRegister(paths_.payerRegister()).replace(selected, *edited);
+    const auto replaced = PayerRegister(paths_.payerRegister()).replace(selected, shown, *edited);
     if (!replaced.ok()) {
         reportFailure(Failure(replaced.message()));
         return;
     }
-    // The payer just edited stays selected, also at the next start.
-    loadPayerList(*replaced);
-    if (selected >= 0) {
-        storePayerPosition(*replaced);
+    if (replaced->stale) {
+        onRegisterChangedElsewhere(shown);
+        return;
     }
+    // The payer just edited stays selected, also at the next start.
+    loadPayerList(replaced->position);
+    storePayerPosition(replaced->position);
 }
 
 void MainWindow::onDeleteClicked() {
-    const int selected = payerList_->currentIndex();
-    if (selected < 0) {
+    if (!payer_) {
         return;
     }
+    const int selected = payerList_->currentIndex();
+    const Payer shown = *payer_;
     const std::string question = "Ar tikrai norite pašalinti iš sąrašo šį PVM mokėtoją?\n\r\n\r" +
                                  payerList_->currentText().toStdString() + "\n\r";
     if (services_.boxes->show(MessageKind::Confirmation, question) != Answer::Yes) {
         return;
     }
-    if (const auto removed = PayerRegister(paths_.payerRegister()).remove(selected);
-        !removed.ok()) {
-        reportFailure(removed);
+    const auto removed = PayerRegister(paths_.payerRegister()).remove(selected, shown);
+    if (!removed.ok()) {
+        reportFailure(Failure(removed.message()));
+        return;
+    }
+    if (removed->stale) {
+        onRegisterChangedElsewhere(shown);
         return;
     }
     loadPayerList(-1);
     storePayerPosition(0);
 }
 
+// Another window (or program) changed the register since this one read it, so the position
+// the window acted on may hold another payer. Nothing was written: the list is read again,
+// with the payer shown still selected when it is still there, and the user is told.
+void MainWindow::onRegisterChangedElsewhere(const Payer& shown) {
+    const auto found = PayerRegister(paths_.payerRegister()).find(shown);
+    const int position = found.ok() ? *found : -1;
+    const int before = payerList_->currentIndex();
+    loadPayerList(position);
+    if (position >= 0 && position != before) {
+        storePayerPosition(position);
+    }
+    services_.boxes->show(MessageKind::Warning, kRegisterChanged);
+}
+
+// A binding that fails is not reported: it is simply not stored. Without a selected payer
+// there is no line to bind.
+void MainWindow::bindWorkplace(const std::string& workplace) {
+    if (!payer_) {
+        return;
+    }
+    const Payer shown = *payer_;
+    const auto bound = PayerRegister(paths_.payerRegister())
+                           .bindWorkplace(payerList_->currentIndex(), shown, workplace);
+    if (!bound.ok()) {
+        return;
+    }
+    if (bound->stale) {
+        onRegisterChangedElsewhere(shown);
+        return;
+    }
+    payer_->workplace = workplace;
+}
+
 // While the box is ticked every change of the workplace name is stored in the selected payer's
-// line. A binding that fails is not reported: it is simply not stored.
+// line.
 void MainWindow::onWorkplaceChanged() {
     setTextColor(workplaceCaption_, workplaceEdit_->text().isEmpty()
                                         ? QColor(255, 0, 0)
                                         : palette().color(QPalette::WindowText));
     if (bindWorkplaceCheck_->isChecked()) {
-        (void)PayerRegister(paths_.payerRegister())
-            .bindWorkplace(payerList_->currentIndex(), workplaceEdit_->text().toStdString());
+        bindWorkplace(workplaceEdit_->text().toStdString());
     }
     if (const auto written = settings_.setWorkplace(workplaceEdit_->text().toStdString());
         !written.ok()) {
@@ -480,10 +572,8 @@ void MainWindow::onWorkplaceChanged() {
 }
 
 void MainWindow::onBindToggled() {
-    const std::string workplace =
-        bindWorkplaceCheck_->isChecked() ? workplaceEdit_->text().toStdString() : std::string();
-    (void)PayerRegister(paths_.payerRegister())
-        .bindWorkplace(payerList_->currentIndex(), workplace);
+    bindWorkplace(bindWorkplaceCheck_->isChecked() ? workplaceEdit_->text().toStdString()
+                                                   : std::string());
 }
 
 // The workplace field takes digits and the letters A-Z (typed letters become capitals),
@@ -575,6 +665,9 @@ void MainWindow::processEvents() {
     showProgress();
     QCoreApplication::processEvents();
     sinceEvents_.restart();
+    if (running_ && closeAllowed_) {
+        throw RunCancelled();  // the user closed the window and let the run stop
+    }
 }
 
 void MainWindow::keepResponsive() {
@@ -591,15 +684,21 @@ Answer MainWindow::showMessage(MessageKind kind, const std::string& text) {
 
 void MainWindow::showSaved(const std::string& path) {
     showProgress();
-    services_.boxes->show(MessageKind::Information, savedMessageText(path));
+    services_.boxes->showWithPath(MessageKind::Information, savedMessageText(path), path);
 }
 
+// The run asks for a payer: the selected one is edited; with none selected (first start, after
+// a deletion) a new one is entered.
 void MainWindow::editPayer() {
-    onEditClicked();
+    if (payer_) {
+        onEditClicked();
+    } else {
+        onNewClicked();
+    }
 }
 void MainWindow::newPayer() {
     onNewClicked();
 }
 DesktopShell& MainWindow::desktop() {
-    return *services_.desktop;
+    return desktop_;
 }

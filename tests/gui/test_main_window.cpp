@@ -85,7 +85,7 @@ class MainWindowTest : public QObject {
                  QStringLiteral("priskirti darbo vietos pavadinimą šitam PVM mokėtojui"));
         QCOMPARE(widget<QLineEdit>(*window, "ed_part_number")->maxLength(), 20);
         QCOMPARE(widget<QComboBox>(*window, "cb_asmuo")->maxVisibleItems(), 20);
-        QCOMPARE(widget<QLabel>(*window, "StatusBar1")->width(), 150);
+        QVERIFY(widget<QLabel>(*window, "StatusBar1")->minimumWidth() >= 150);
         for (const char* name : {"btn_new", "btn_koreguoti", "btn_mok_delete", "btn_template",
                                  "btn_valyti", "btn_rinkmenos", "btn_close", "lb_copyright"}) {
             QVERIFY2(window->findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
@@ -196,12 +196,13 @@ class MainWindowTest : public QObject {
         QVERIFY(book.log().opened.empty());
 
         writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
+        writeFile(dir->file("knyga.xlsx"), "");
         window->loadPayerList(0);
         boxes.expect(MessageKind::Error, "Dokumentas nepasirinktas");
         QTest::mouseClick(widget<QPushButton>(*window, "btn_isaf_xml"), Qt::LeftButton);
         VERIFY_BOXES(boxes);
 
-        files.next(std::string("/data/knyga.xlsx"));
+        files.next(dir->file("knyga.xlsx"));
         QTest::mouseClick(widget<QPushButton>(*window, "btn_open"), Qt::LeftButton);
         widget<QDateEdit>(*window, "dt_nuo")->setDate(QDate(2016, 6, 1));
         boxes.expect(MessageKind::Error, "Neteisingas laikotarpis.");
@@ -221,12 +222,13 @@ class MainWindowTest : public QObject {
     }
 
     void missingSheetGivesTheUnreadableMessage() {
+        writeFile(dir->file("knyga.xlsx"), "");
         book = FakeWorkbook();
         book.sheet("Gau21");
         writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
         writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=A1\r\n");
         auto window = makeWindow();
-        files.next(std::string("/data/knyga.xlsx"));
+        files.next(dir->file("knyga.xlsx"));
         QTest::mouseClick(widget<QPushButton>(*window, "btn_open"), Qt::LeftButton);
         boxes.expect(MessageKind::Error, "Blogai užpildytas failas knyga.xlsx");
         QTest::mouseClick(widget<QPushButton>(*window, "btn_isaf_xml"), Qt::LeftButton);

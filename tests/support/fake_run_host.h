@@ -8,11 +8,16 @@
 #include "run/generation_run.h"
 #include "run/run_front_end.h"
 
-// Records what the desktop was asked to open.
+// Records what the desktop was asked to open; a desktop without an opener when `canOpen` is
+// false.
 class RecordingDesktop : public DesktopShell {
   public:
-    void open(const std::string& pathOrAddress) override { opened.push_back(pathOrAddress); }
+    bool open(const std::string& pathOrAddress) override {
+        opened.push_back(pathOrAddress);
+        return canOpen;
+    }
     std::vector<std::string> opened;
+    bool canOpen = true;
 };
 
 // A front end for tests: fixed inputs, and a record of everything the run told it.

@@ -13,7 +13,10 @@ namespace {
 
 class RecordingDesktop : public DesktopShell {
   public:
-    void open(const std::string& pathOrAddress) override { opened.push_back(pathOrAddress); }
+    bool open(const std::string& pathOrAddress) override {
+        opened.push_back(pathOrAddress);
+        return true;
+    }
     std::vector<std::string> opened;
 };
 
