@@ -17,6 +17,7 @@
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <sys/stat.h>
@@ -374,6 +375,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     closeAllowed_ = true;
     offerInstallerAtClose(downloading(), paths_, *services_.boxes, desktop_);
     event->accept();
+}
+
+// The window keeps its content's size (its least and largest sizes are that size). A window
+// manager that maximises it all the same gets it back to normal.
+void MainWindow::changeEvent(QEvent* event) {
+    constexpr Qt::WindowStates kLarge = Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (event->type() == QEvent::WindowStateChange && (windowState() & kLarge)) {
+        QTimer::singleShot(0, this, [this] { showNormal(); });
+    }
+    QMainWindow::changeEvent(event);
 }
 
 bool MainWindow::stopRunToClose() {

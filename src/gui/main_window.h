@@ -71,6 +71,7 @@ class MainWindow : public QMainWindow, private RunPrompts, private Progress {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void buildControls();

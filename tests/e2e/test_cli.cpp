@@ -49,11 +49,22 @@ TEST_F(CliTest, HelpAndUsageErrors) {
                                "--output-dir", "--summary", "Usage", "Naudojimas"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
-    EXPECT_EQ(run({}).exitCode, 2);
-    EXPECT_EQ(run({"--bogus", "a.xlsx"}).exitCode, 2);
-    EXPECT_EQ(run({"--from"}).exitCode, 2);
+    // The workplace defaults to the window's last one, and the help says where it is kept.
+    EXPECT_NE(help.out.find("darbo_vieta"), std::string::npos);
+    // The program's own usage errors are Lithuanian, followed by the bilingual help.
+    const std::pair<std::vector<std::string>, std::string> usageErrors[] = {
+        {{}, "Dokumentas nepasirinktas"},
+        {{"--bogus", "a.xlsx"}, "Nežinoma parinktis --bogus."},
+        {{"--from"}, "Parinkčiai --from trūksta reikšmės."},
+        {{"a.xlsx", "b.xlsx"}, "Galima nurodyti tik vieną dokumentą."}};
+    for (const auto& [arguments, message] : usageErrors) {
+        const Outcome usage = run(arguments);
+        EXPECT_EQ(usage.exitCode, 2) << message;
+        EXPECT_EQ(usage.err, message + "\n\n" + help.out);
+    }
     const Outcome missing = run({"--payer-code", "1", "--workplace", "A", dir.file("none.xlsx")});
     EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.err, "Dokumentas nerastas: " + dir.file("none.xlsx") + "\n");
     const Outcome badDate = run({"--from", "2026-13-01", example()});
     EXPECT_EQ(badDate.exitCode, 2);
     EXPECT_EQ(badDate.err, "Neteisingas laikotarpis.\n");

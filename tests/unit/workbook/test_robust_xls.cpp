@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <string>
 
-#include "workbook/workbook_connection.h"
 #include "support/temp_dir.h"
 #include "support/workbook_builder.h"
 #include "support/xls_file.h"
+#include "workbook/workbook_connection.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "workbook/workbook_connection.h"
 #include "support/temp_dir.h"
 #include "support/xls_file.h"
+#include "workbook/workbook_connection.h"
 
 namespace {
 
