@@ -3,7 +3,9 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QTreeView>
 #include <QUrl>
 
 #include "gui/message_dialog.h"
@@ -35,13 +37,24 @@ Answer QtMessageBoxes::showWithPath(MessageKind kind, const std::string& text,
 }
 
 std::optional<std::string> QtFileDialog::chooseWorkbook(const std::string& startFolder) {
-    const QString path = QFileDialog::getOpenFileName(
-        parent_, QStringLiteral("Pasirinkti dokumentą"), QString::fromStdString(startFolder),
-        QStringLiteral("XLS, XLSX (*.xls *.xlsx)"));
-    if (path.isEmpty()) {
+    QFileDialog dialog(parent_, QStringLiteral("Pasirinkti dokumentą"),
+                       QString::fromStdString(startFolder),
+                       QStringLiteral("XLS, XLSX (*.xls *.xlsx)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // Wide enough that a workbook's name, size, type and date show without being cut. Qt's own
+    // dialog (where the desktop offers none) keeps the column widths it had last time.
+    dialog.resize(820, 480);
+    if (auto* details = dialog.findChild<QTreeView*>()) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return path.toStdString();
+    return dialog.selectedFiles().constFirst().toStdString();
 }
 
 bool QtDesktopShell::open(const std::string& pathOrAddress) {
