@@ -17,7 +17,6 @@
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QStatusBar>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <sys/stat.h>
@@ -382,7 +381,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::changeEvent(QEvent* event) {
     constexpr Qt::WindowStates kLarge = Qt::WindowMaximized | Qt::WindowFullScreen;
     if (event->type() == QEvent::WindowStateChange && (windowState() & kLarge)) {
-        QTimer::singleShot(0, this, [this] { showNormal(); });
+        showNormal();
     }
     QMainWindow::changeEvent(event);
 }
