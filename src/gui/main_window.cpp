@@ -420,6 +420,7 @@ void MainWindow::selectPayer(std::optional<Payer> payer) {
 
 void MainWindow::loadPayerList(int position) {
     payerList_->clear();
+    listedPayers_.clear();
     // The payer's codes go with the selection: a run never uses a payer the list does not show.
     selectPayer(std::nullopt);
     const PayerRegister register_(paths_.payerRegister());
@@ -431,6 +432,7 @@ void MainWindow::loadPayerList(int position) {
     for (int i = 0; i < count; ++i) {
         Payer payer = Payer::parse((*lines)[static_cast<size_t>(i)]);
         payerList_->addItem(qs(payer.name));
+        listedPayers_.push_back(payer);
         if (i != position) {
             continue;
         }
@@ -452,9 +454,22 @@ void MainWindow::loadPayerList(int position) {
     }
 }
 
+// The list may be older than the register (another window added or deleted a payer): the
+// payer picked is selected wherever it stands now. One that is gone selects nothing, and the
+// user is told.
 void MainWindow::onPayerActivated(int position) {
-    loadPayerList(position);
-    storePayerPosition(position);
+    if (position < 0 || static_cast<size_t>(position) >= listedPayers_.size()) {
+        return;
+    }
+    const Payer picked = listedPayers_[static_cast<size_t>(position)];
+    const auto found = PayerRegister(paths_.payerRegister()).find(picked, position);
+    const int current = found.ok() ? *found : -1;
+    loadPayerList(current);
+    if (current < 0) {
+        services_.boxes->show(MessageKind::Warning, kRegisterChanged);
+        return;
+    }
+    storePayerPosition(current);
 }
 
 void MainWindow::storePayerPosition(int position) {

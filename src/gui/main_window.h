@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/app_paths.h"
 #include "base/date.h"
@@ -128,6 +129,7 @@ class MainWindow : public QMainWindow, private RunPrompts, private Progress {
     std::string programVersion_;
     ReportingDesktop desktop_;
     std::optional<Payer> payer_;
+    std::vector<Payer> listedPayers_;  // as the list shows them, by position
     std::optional<std::string> workbookPath_;
     UpdateBridge* updateBridge_ = nullptr;  // a child of the window; none when not wired
 

@@ -149,10 +149,13 @@ Result<PayerRegister::LineChange> PayerRegister::bindWorkplace(int position, con
     return LineChange{false, position};
 }
 
-Result<int> PayerRegister::find(const Payer& payer) const {
+Result<int> PayerRegister::find(const Payer& payer, int preferred) const {
     const auto loaded = load();
     if (!loaded.ok()) {
         return Failure(loaded.message());
+    }
+    if (stillHolds(*loaded, preferred, payer)) {
+        return preferred;
     }
     for (size_t i = 0; i < loaded->size(); ++i) {
         if (Payer::parse((*loaded)[i]) == payer) {

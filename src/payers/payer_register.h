@@ -48,8 +48,9 @@ class PayerRegister {
     Result<LineChange> bindWorkplace(int position, const Payer& shown,
                                      std::string_view workplace) const;
 
-    // The position of the first line that holds `payer`; -1 when none does.
-    Result<int> find(const Payer& payer) const;
+    // The position of a line that holds `payer`: `preferred` while it still does, else the
+    // first; -1 when none does.
+    Result<int> find(const Payer& payer, int preferred = -1) const;
 
   private:
     std::string path_;

@@ -286,6 +286,30 @@ class PayerRegisterTest : public QObject {
         QCOMPARE(registerFile(), std::string());
     }
 
+    // Picking from a list that another window made stale selects the payer picked, at its new
+    // place; one deleted meanwhile selects nothing and the user is told.
+    void pickingFromAStaleListSelectsThePayerPicked() {
+        writeFile(dir->file("asmenys.txt"), "BBB;;2;\r\nCCC;;3;\r\n");
+        writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=1\r\n");
+        auto window = makeWindow();
+        auto* list = widget<QComboBox>(*window, "cb_asmuo");
+        writeFile(dir->file("asmenys.txt"), "AAA;;1;\r\nBBB;;2;\r\nCCC;;3;\r\n");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Up);  // BBB, first in the list shown
+        QCOMPARE(list->currentText(), QStringLiteral("BBB"));
+        QCOMPARE(window->payer().value_or(Payer{}).companyCode, std::string("2"));
+        QCOMPARE(setting("asmuo"), std::string("1"));
+
+        writeFile(dir->file("asmenys.txt"), "BBB;;2;\r\n");
+        boxes.expect(MessageKind::Warning, kRegisterChanged);
+        QTest::keyClick(list, Qt::Key_Down);  // CCC, gone
+        VERIFY_BOXES(boxes);
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(list->currentIndex(), -1);
+        QVERIFY(!window->payer());
+        QCOMPARE(setting("asmuo"), std::string("1"));
+    }
+
     void workplaceFieldFiltersBindsAndStores() {
         writeFile(dir->file("asmenys.txt"), "Medis;;123;\r\n");
         auto window = makeWindow();
