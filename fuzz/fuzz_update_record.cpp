@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!record) {
         return 0;
     }
-    for (const std::string* line : {&record->version, &record->fileName, &record->sizeText}) {
+    for (const std::string* line :
+         {&record->version, &record->fileName, &record->sizeText, &record->sha256}) {
         FUZZ_CHECK(line->find_first_of("\r\n") == std::string::npos);
     }
     decimalOr(record->sizeText, 0);
@@ -27,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         decodeOwnTextFile(readWholeFile(path).bytes) == cp1257ToUtf8(readWholeFile(path).bytes)) {
         const auto again = readUpdateRecord(path);
         FUZZ_CHECK(again && again->version == record->version &&
-                   again->fileName == record->fileName && again->sizeText == record->sizeText);
+                   again->fileName == record->fileName && again->sizeText == record->sizeText &&
+                   again->sha256 == record->sha256);
     }
     return 0;
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "invoices/sheet_table.h"
+
 namespace {
 
 struct Column {
@@ -53,29 +55,36 @@ std::vector<Column> columnsOf(bool purchase, bool multiRate, bool withVat) {
 }
 
 struct Sheet {
-    const char* name;
+    std::string name;
     const char* title;
     bool purchase;
     bool multiRate;
     bool withVat;
 };
 
-const Sheet kSheets[] = {
-    {"Gau21", "Gautos sąskaitos faktūros, 21 % PVM", true, false, true},
-    {"Gau9", "Gautos sąskaitos faktūros, 9 % PVM", true, false, true},
-    {"Gau5", "Gautos sąskaitos faktūros, 5 % PVM", true, false, true},
-    {"Gau0", "Gautos sąskaitos faktūros, 0 % PVM", true, false, false},
-    {"Gau-", "Gautos sąskaitos faktūros, neapmokestinamos PVM", true, false, false},
-    {"GauKom", "Gautos sąskaitos faktūros su keliais PVM tarifais", true, true, true},
-    {"Isr21", "Išrašytos sąskaitos faktūros, 21 % PVM", false, false, true},
-    {"Isr9", "Išrašytos sąskaitos faktūros, 9 % PVM", false, false, true},
-    {"Isr5", "Išrašytos sąskaitos faktūros, 5 % PVM", false, false, true},
-    {"Isr0", "Išrašytos sąskaitos faktūros, 0 % PVM", false, false, false},
-    {"Isr-", "Išrašytos sąskaitos faktūros, neapmokestinamos PVM", false, false, false},
-    {"IsrKom", "Išrašytos sąskaitos faktūros su keliais PVM tarifais", false, true, true},
+// The sheets' titles by sheet number; their names and kinds come from the readers' table.
+const char* const kTitles[] = {
+    "Gautos sąskaitos faktūros, 21 % PVM",
+    "Gautos sąskaitos faktūros, 9 % PVM",
+    "Gautos sąskaitos faktūros, 5 % PVM",
+    "Gautos sąskaitos faktūros, 0 % PVM",
+    "Gautos sąskaitos faktūros, neapmokestinamos PVM",
+    "Gautos sąskaitos faktūros su keliais PVM tarifais",
+    "Išrašytos sąskaitos faktūros, 21 % PVM",
+    "Išrašytos sąskaitos faktūros, 9 % PVM",
+    "Išrašytos sąskaitos faktūros, 5 % PVM",
+    "Išrašytos sąskaitos faktūros, 0 % PVM",
+    "Išrašytos sąskaitos faktūros, neapmokestinamos PVM",
+    "Išrašytos sąskaitos faktūros su keliais PVM tarifais",
 };
 
-constexpr int kFirstDataRow = 4;  // 0-based: row 5 of the sheet
+Sheet sheetOf(int number) {
+    const SheetKind& kind = sheetKind(number);
+    return {std::string(sheetName(number)), kTitles[number - 1], isPurchaseSheet(number),
+            kind.multiRate, kind.hasVatAmount};
+}
+
+constexpr int kFirstDataIndex = kFirstDataRow - 1;  // 0-based
 constexpr int kLastValidatedRow = 20000;
 
 std::string columnLetter(int column) {
@@ -123,7 +132,7 @@ void validate(lxw_worksheet* sheet, int column, const Column& layout) {
             rule.input_message = const_cast<char*>("PVM1, PVM2 ... arba tik skaičius");
             break;
     }
-    worksheet_data_validation_range(sheet, kFirstDataRow, static_cast<lxw_col_t>(column),
+    worksheet_data_validation_range(sheet, kFirstDataIndex, static_cast<lxw_col_t>(column),
                                     kLastValidatedRow, static_cast<lxw_col_t>(column), &rule);
 }
 
@@ -231,9 +240,9 @@ const ExampleRow kExample[] = {
 void writeExample(lxw_worksheet* sheet, const Sheet& layout, lxw_format* dateFormat,
                   lxw_format* amountFormat) {
     const auto columns = columnsOf(layout.purchase, layout.multiRate, layout.withVat);
-    int row = kFirstDataRow;
+    int row = kFirstDataIndex;
     for (const ExampleRow& example : kExample) {
-        if (std::strcmp(example.sheet, layout.name) != 0) {
+        if (layout.name != example.sheet) {
             continue;
         }
         for (size_t c = 0; c < example.cells.size() && c < columns.size(); ++c) {
@@ -291,8 +300,9 @@ int main(int argc, char** argv) {
     lxw_format* textFormat = workbook_add_format(workbook);
     format_set_num_format(textFormat, "@");
 
-    for (const Sheet& layout : kSheets) {
-        lxw_worksheet* sheet = workbook_add_worksheet(workbook, layout.name);
+    for (int number = 1; number <= static_cast<int>(kSheetNames.size()); ++number) {
+        const Sheet layout = sheetOf(number);
+        lxw_worksheet* sheet = workbook_add_worksheet(workbook, layout.name.c_str());
         const auto columns = columnsOf(layout.purchase, layout.multiRate, layout.withVat);
         worksheet_write_string(sheet, 0, 0, layout.title, title);
         worksheet_write_string(sheet, 1, 0,
@@ -313,7 +323,7 @@ int main(int argc, char** argv) {
             worksheet_set_column(sheet, column, column, width, format);
             validate(sheet, static_cast<int>(c), columns[c]);
         }
-        worksheet_freeze_panes(sheet, kFirstDataRow, 0);
+        worksheet_freeze_panes(sheet, kFirstDataIndex, 0);
         if (example) {
             writeExample(sheet, layout, dateFormat, amountFormat);
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -7,7 +8,9 @@
 #include "base/status.h"
 
 // Every file the program keeps or writes is written to a temporary file beside it and renamed
-// over the old one, so a failure (full disk, no permission) leaves the old file whole.
+// over the old one, so a failure (full disk, no permission) leaves the old file whole. A new
+// file follows the umask, a replaced one keeps its mode, and a symbolic link is followed: the
+// file it points to is replaced and the link stays. Anything but a regular file is refused.
 Status replaceFileAtomically(const std::string& path, std::string_view content);
 
 // A file written in pieces and replaced the way every file of the program is: into a temporary
@@ -15,6 +18,11 @@ Status replaceFileAtomically(const std::string& path, std::string_view content);
 // anywhere leaves the old file whole and no temporary file behind; so does a process that is
 // killed, as long as the file system can hold a file without a name (O_TMPFILE) until it is
 // complete.
+// The file that `path` names once the symbolic links on its last part are followed (the path
+// itself when it is no link or does not exist): the file a replace writes. Empty, with the
+// reason in `error`, for a loop of links.
+std::string fileBehindLinks(const std::string& path, std::string& error);
+
 class ReplacingFile {
   public:
     explicit ReplacingFile(std::string path);
@@ -34,13 +42,18 @@ class ReplacingFile {
     bool nameTemporary();
 
     std::string path_;
+    std::string target_;  // the file replaced: the path with its symbolic links followed
     std::string temporary_;
     int fd_ = -1;
     std::string failure_;
 };
 
+// The most read from any file the program keeps; its own files are a few kilobytes.
+inline constexpr size_t kMaxKeptFileBytes = size_t{16} << 20;
+
 // The whole file, or nothing when it does not exist; a file that exists but cannot be read
-// is a failure with the system's reason.
+// is a failure with the system's reason, and so is anything but a regular file (a FIFO, a
+// device) and a file larger than kMaxKeptFileBytes.
 struct FileContent {
     bool exists = false;
     std::string bytes;

@@ -1,6 +1,5 @@
 #include "base/date.h"
 
-#include <cstdio>
 #include <ctime>
 
 namespace {
@@ -61,9 +60,22 @@ Date Date::fromSerial(long serial) {
 }
 
 std::string Date::text() const {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year, month, day);
-    return buffer;
+    std::string out(10, '0');
+    write(out.data());
+    return out;
+}
+
+void Date::write(char* out) const {
+    const auto put = [out](int value, int first, int width) {
+        for (int at = first + width - 1; at >= first; --at, value /= 10) {
+            out[at] = static_cast<char>('0' + value % 10);
+        }
+    };
+    put(year, 0, 4);
+    out[4] = '-';
+    put(month, 5, 2);
+    out[7] = '-';
+    put(day, 8, 2);
 }
 
 Period previousMonth(Date today) {

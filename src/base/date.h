@@ -21,6 +21,9 @@ struct Date {
 
     // "yyyy-mm-dd"
     std::string text() const;
+    // The same ten characters into `out`, without a formatted print: the i.SAF writer puts
+    // three dates into every invoice.
+    void write(char* out) const;
 };
 
 int daysInMonth(int year, int month);

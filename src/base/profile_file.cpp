@@ -3,39 +3,18 @@
 #include <vector>
 
 #include "base/atomic_file.h"
+#include "base/file_lock.h"
+#include "base/folders.h"
+#include "base/text.h"
 #include "base/text_codec.h"
 
 namespace {
 
 constexpr size_t kMaxValueLength = 2047;
 
-std::string_view trimBlanks(std::string_view text) {
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // A section heading "[name]" gives the name; any other line gives nothing.
 bool sectionName(std::string_view line, std::string_view& name) {
-    line = trimBlanks(line);
+    line = trimmed(line);
     if (line.empty() || line.front() != '[') {
         return false;
     }
@@ -43,7 +22,7 @@ bool sectionName(std::string_view line, std::string_view& name) {
     if (close == std::string_view::npos) {
         return false;
     }
-    name = trimBlanks(line.substr(1, close - 1));
+    name = trimmed(line.substr(1, close - 1));
     return true;
 }
 
@@ -53,8 +32,8 @@ bool entry(std::string_view line, std::string_view& key, std::string_view& value
     if (equals == std::string_view::npos) {
         return false;
     }
-    key = trimBlanks(line.substr(0, equals));
-    value = trimBlanks(line.substr(equals + 1));
+    key = trimmed(line.substr(0, equals));
+    value = trimmed(line.substr(equals + 1));
     return true;
 }
 
@@ -85,7 +64,7 @@ Location locate(const std::vector<std::string>& lines, std::string_view section,
             continue;
         }
         std::string_view k, v;
-        if (!trimBlanks(lines[i]).empty()) {
+        if (!trimmed(lines[i]).empty()) {
             where.insertLine = i + 1;
         }
         if (entry(lines[i], k, v) && equalsIgnoringCase(k, key)) {
@@ -96,14 +75,10 @@ Location locate(const std::vector<std::string>& lines, std::string_view section,
     return where;
 }
 
-}  // namespace
-
-std::string ProfileFile::read(std::string_view section, std::string_view key) const {
-    const FileContent file = readWholeFile(path_);
-    if (!file.exists || !file.error.empty()) {
-        return {};
-    }
-    const auto lines = splitLines(file.bytes);
+// The value of the key in the file's lines, as read(): without matching quotes, at most
+// kMaxValueLength characters, UTF-8.
+std::string valueIn(const std::vector<std::string>& lines, std::string_view section,
+                    std::string_view key) {
     const Location where = locate(lines, section, key);
     if (where.keyLine == std::string::npos) {
         return {};
@@ -121,21 +96,64 @@ std::string ProfileFile::read(std::string_view section, std::string_view key) co
     return decodeOwnTextFile(value);
 }
 
+}  // namespace
+
+std::string ProfileFile::read(std::string_view section, std::string_view key) const {
+    const FileContent file = readWholeFile(path_);
+    if (!file.exists || !file.error.empty()) {
+        return {};
+    }
+    return valueIn(splitLines(file.bytes), section, key);
+}
+
+Status ProfileFile::readable() const {
+    const FileContent file = readWholeFile(path_);
+    return file.error.empty() ? Status::success() : Status::failure(file.error);
+}
+
 Status ProfileFile::write(std::string_view section, std::string_view key,
                           std::string_view value) const {
+    const Status written = update(section, key, [value](const std::string&, std::string& to) {
+        to = value;
+        return Status::success();
+    });
+    return written.ok() ? written : Status::failure("Unable to write to " + path_);
+}
+
+Status ProfileFile::update(std::string_view section, std::string_view key,
+                           const Change& change) const {
     Status refused = Status::failure("Unable to write to " + path_);
-    const auto encodedValue = utf8ToCp1257(value);
     const auto encodedKey = utf8ToCp1257(key);
     const auto encodedSection = utf8ToCp1257(section);
-    if (!encodedValue || !encodedKey || !encodedSection ||
-        value.find_first_of("\r\n") != std::string_view::npos) {
+    std::string why;
+    const std::string file = fileBehindLinks(path_, why);
+    if (!encodedKey || !encodedSection || file.empty()) {
         return refused;
     }
-    const FileContent file = readWholeFile(path_);
-    if (!file.error.empty()) {
+    // The installed program keeps its settings in the user's folder, which may not exist yet.
+    if (!createFolders(directoryOf(file)).ok()) {
         return refused;
     }
-    auto lines = splitLines(file.bytes);
+    // Beside the file the links lead to: programs that reach one settings file through
+    // different links take the same lock.
+    const FileLock lock(file + ".lock");
+    if (!lock.locked()) {
+        return refused;
+    }
+    const FileContent content = readWholeFile(path_);
+    if (!content.error.empty()) {
+        return Status::failure(content.error);
+    }
+    auto lines = splitLines(content.bytes);
+    std::string value;
+    Status decided = change(valueIn(lines, section, key), value);
+    if (!decided.ok()) {
+        return decided;
+    }
+    const auto encodedValue = utf8ToCp1257(value);
+    if (!encodedValue || value.find_first_of("\r\n") != std::string::npos) {
+        return refused;
+    }
     const std::string newEntry = *encodedKey + "=" + *encodedValue;
     const Location where = locate(lines, section, key);
     if (where.keyLine != std::string::npos) {
@@ -146,12 +164,12 @@ Status ProfileFile::write(std::string_view section, std::string_view key,
         lines.push_back("[" + *encodedSection + "]");
         lines.push_back(newEntry);
     }
-    std::string content;
+    std::string bytes;
     for (const auto& line : lines) {
-        content += line;
-        content += "\r\n";
+        bytes += line;
+        bytes += "\r\n";
     }
-    if (!replaceFileAtomically(path_, content).ok()) {
+    if (!replaceFileAtomically(path_, bytes).ok()) {
         return refused;
     }
     return Status::success();

@@ -48,5 +48,5 @@ Result<void> ProgramSettings::setWorkbookFolder(std::string_view folder) const {
 }
 
 std::string ProgramSettings::programVersion() const {
-    return file_.read("VERSIJA", "nr");
+    return versionFile_.read("VERSIJA", "nr");
 }

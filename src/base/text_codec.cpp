@@ -7,12 +7,13 @@
 
 namespace {
 
+// What iconv_open returns when it cannot convert.
+const iconv_t kNoConversion = reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
+
 class Iconv {
   public:
     Iconv(const char* to, const char* from) : handle_(iconv_open(to, from)) {
-        if (handle_ ==
-            reinterpret_cast<iconv_t>(
-                -1)) {  // NOLINT(performance-no-int-to-ptr): iconv_open reports failure so
+        if (handle_ == kNoConversion) {
             throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " +
                                      to);
         }

@@ -1,10 +1,11 @@
-#include "cli_options.h"
+#include "cli/cli_options.h"
 
 const char* const kCliUsage =
     "Naudojimas / Usage:\n"
     "  kolvira-cli [--payer-code KODAS] [--workplace PAVADINIMAS] [--from YYYY-MM-DD]\n"
     "              [--to YYYY-MM-DD] [--locale LOKALĖ] [--output-dir APLANKAS] [--summary]\n"
     "              KNYGA.xlsx\n"
+    "  kolvira-cli --check [--format text|json] RINKMENA.xml\n"
     "\n"
     "Suformuoja i.SAF 1.2 rinkmeną iš sąskaitų faktūrų darbo knygos (.xlsx arba .xls).\n"
     "Turns an invoice workbook (.xlsx or .xls) into an i.SAF 1.2 file.\n"
@@ -23,26 +24,43 @@ const char* const kCliUsage =
     "  --locale LOKALĖ         Skaičių ir datų formatai, pvz. lt_LT; numatytasis - sistemos.\n"
     "                          Number and date formats of the cells, e.g. lt_LT; by default\n"
     "                          the system's.\n"
-    "  --output-dir APLANKAS   Kur išsaugoti rinkmeną; numatytasis - rinkmenos šalia programos.\n"
-    "                          Where to save the file; by default rinkmenos beside the program.\n"
+    "  --output-dir APLANKAS   Kur išsaugoti rinkmeną; numatytasis - rinkmenos šalia programos,\n"
+    "                          įdiegtos - Kolvira/rinkmenos dokumentų aplanke.\n"
+    "                          Where to save the file; by default rinkmenos beside the program,\n"
+    "                          installed: Kolvira/rinkmenos in the documents folder.\n"
     "  --summary               Po kelio išvesti suvestinę pagal PVM klasifikatorius (sąskaitų\n"
     "                          skaičius, apmokestinamoji vertė, PVM suma).\n"
     "                          After the path, a table per side and tax code: invoices,\n"
     "                          taxable value, VAT amount.\n"
+    "  --check RINKMENA.xml    Patikrinti bet kurią i.SAF 1.2 rinkmeną: schemą, PVM tarifus,\n"
+    "                          laikotarpį, kontrahentų ID, pavadinimą; suvestinė į stdout,\n"
+    "                          pastabos į stderr.\n"
+    "                          Check any i.SAF 1.2 file: schema, tax rates, period,\n"
+    "                          counterpart IDs, file name; the summary on stdout, the\n"
+    "                          findings on stderr.\n"
+    "  --format text|json      Su --check: json - vienas JSON objektas į stdout.\n"
+    "                          With --check: json prints one JSON object on stdout.\n"
     "  --help                  Ši pagalba. This help.\n"
     "\n"
     "Išėjimo kodai / exit codes:\n"
     "  0 rinkmena išsaugota (kelias išvedamas) / file saved (its path on stdout)\n"
     "  1 blogai užpildyti langeliai / badly filled cells (the list on stderr)\n"
-    "  2 trūksta ar neteisingi duomenys / missing or invalid input, or beyond the i.SAF caps\n"
+    "  2 trūksta ar neteisingi duomenys / missing or invalid input, beyond the i.SAF caps, or\n"
+    "    an automatic counter in _nustatymai.ini that cannot go on\n"
     "  3 darbo knygos nepavyko perskaityti / the workbook cannot be read\n"
     "  4 laikotarpio įrašų nerasta / no rows of the period\n"
-    "  5 nepavyko įrašyti failo / a file could not be written\n";
+    "  5 nepavyko įrašyti failo / a file could not be written\n"
+    "  70 programos klaida / a fault of the program itself\n"
+    "Tikrinant (--check) / checking:\n"
+    "  0 klaidų nerasta / no findings, 1 klaidos / schema or logical errors,\n"
+    "  6 tik įspėjimai / warnings only, 3 ne i.SAF rinkmena ar ne XML / not an i.SAF file,\n"
+    "  2 rinkmena nerasta ar blogi argumentai / file missing or usage error\n";
 
 std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& arguments,
                                           std::string& error) {
     CliOptions options;
     bool haveWorkbook = false;
+    bool runOption = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
@@ -51,6 +69,20 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& argume
         }
         if (argument == "--summary") {
             options.summary = true;
+            runOption = true;
+            continue;
+        }
+        if (argument == "--check") {
+            options.check = true;
+            continue;
+        }
+        if (argument == "--format") {
+            if (i + 1 >= arguments.size() ||
+                (arguments[i + 1] != "text" && arguments[i + 1] != "json")) {
+                error = "Parinkčiai --format reikia reikšmės text arba json.";
+                return std::nullopt;
+            }
+            options.format = arguments[++i];
             continue;
         }
         std::optional<std::string>* target = nullptr;
@@ -73,6 +105,12 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& argume
                 return std::nullopt;
             }
             *target = arguments[++i];
+            runOption = true;
+            // An empty folder would mean the root folder to the file system.
+            if (target == &options.outputDir && target->value().empty()) {
+                error = "Parinkčiai --output-dir reikia aplanko.";
+                return std::nullopt;
+            }
             continue;
         }
         if (argument.starts_with("--")) {
@@ -80,14 +118,23 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& argume
             return std::nullopt;
         }
         if (haveWorkbook) {
-            error = "Galima nurodyti tik vieną dokumentą.";
+            error = options.check ? "Galima nurodyti tik vieną rinkmeną."
+                                  : "Galima nurodyti tik vieną dokumentą.";
             return std::nullopt;
         }
         options.workbook = argument;
         haveWorkbook = true;
     }
+    if (options.check && runOption) {
+        error = "Su --check galima nurodyti tik --format ir vieną rinkmeną.";
+        return std::nullopt;
+    }
+    if (!options.check && options.format != "text") {
+        error = "--format json galima tik su --check.";
+        return std::nullopt;
+    }
     if (!haveWorkbook) {
-        error = "Dokumentas nepasirinktas";
+        error = options.check ? "Rinkmena nenurodyta." : "Dokumentas nepasirinktas";
         return std::nullopt;
     }
     return options;

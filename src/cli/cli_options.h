@@ -12,9 +12,11 @@ struct CliOptions {
     std::optional<std::string> to;
     std::optional<std::string> locale;
     std::optional<std::string> outputDir;
-    std::string workbook;
+    std::string workbook;  // with --check, the i.SAF file to check
     bool summary = false;
     bool help = false;
+    bool check = false;
+    std::string format = "text";  // text or json
 };
 
 // Nothing, with the reason in `error`, when the command line is not understood.

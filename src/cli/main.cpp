@@ -3,11 +3,13 @@
 
 #include <iostream>
 
-#include "base/app_paths.h"
+#include "base/atomic_file.h"
 #include "base/desktop_shell.h"
 #include "base/program_settings.h"
-#include "cli_options.h"
+#include "cli/check_command.h"
+#include "cli/cli_options.h"
 #include "frontend/locale_settings.h"
+#include "frontend/standard_folders.h"
 #include "isaf/summary.h"
 #include "payers/payer_register.h"
 #include "run/generation_run.h"
@@ -61,6 +63,10 @@ std::optional<Date> parseDate(const std::string& text) {
     return Date::make(y, m, d);
 }
 
+// A fault of the program itself: EX_SOFTWARE of sysexits.h, far from the codes that tell the
+// user what to fix.
+constexpr int kProgramFaultExit = 70;
+
 int exitCodeOf(RunOutcome outcome) {
     switch (outcome) {
         case RunOutcome::Saved:
@@ -72,6 +78,7 @@ int exitCodeOf(RunOutcome outcome) {
         case RunOutcome::MissingWorkbook:
         case RunOutcome::BadPeriod:
         case RunOutcome::BeyondSchemaCaps:
+        case RunOutcome::CounterCannotGoOn:
             return 2;
         case RunOutcome::UnreadableWorkbook:
             return 3;
@@ -82,8 +89,10 @@ int exitCodeOf(RunOutcome outcome) {
             return 5;
         case RunOutcome::Cancelled:
             return 130;  // only the window stops a run; an interrupt, as a shell reports one
+        case RunOutcome::ProgramFault:
+            return kProgramFaultExit;
     }
-    return 5;
+    return kProgramFaultExit;
 }
 
 std::string fileNameOf(const std::string& path) {
@@ -92,10 +101,13 @@ std::string fileNameOf(const std::string& path) {
 }
 
 // The company code of the payer at the stored position of the register, as the window
-// selects it at start-up.
-std::string storedPayerCode(const AppPaths& paths, const ProgramSettings& settings) {
+// selects it at start-up. A register that cannot be read says why, and gives no code.
+std::string storedPayerCode(const ProgramPaths& paths, const ProgramSettings& settings) {
     const int position = settings.payerPosition();
     const auto lines = PayerRegister(paths.payerRegister()).load();
+    if (!lines.ok()) {
+        std::cerr << lines.message() << '\n';
+    }
     if (!lines.ok() || position < 0 || static_cast<size_t>(position) >= lines->size()) {
         return {};
     }
@@ -115,13 +127,22 @@ int main(int argc, char** argv) {
         std::cout << kCliUsage;
         return 0;
     }
+    if (options->check) {
+        return runCheckCommand(*options);
+    }
 
-    const AppPaths paths = AppPaths::ofExecutable();
-    const ProgramSettings settings(paths.settingsFile());
+    const ProgramPaths paths = programPaths();
+    const ProgramSettings settings(paths);
+    // Every default below comes from the settings: a file that cannot be read (a FIFO, a
+    // device, no permission) stops the run rather than letting it go on as if it were empty.
+    if (const Status readable = settings.file().readable(); !readable.ok()) {
+        std::cerr << readable.message() << '\n';
+        return 5;
+    }
 
     RunInputs inputs;
     inputs.workplaceName = options->workplace.value_or(settings.workplace());
-    inputs.payerCode = options->payerCode.value_or(storedPayerCode(paths, settings));
+    inputs.payerCode = options->payerCode ? *options->payerCode : storedPayerCode(paths, settings);
     inputs.payerCount = 0;
     inputs.workbookPath = options->workbook;
     inputs.workbookFileName = fileNameOf(options->workbook);
@@ -143,10 +164,10 @@ int main(int argc, char** argv) {
     TerminalPrompts prompts;
     SilentProgress progress;
     std::optional<IsafSummary> summary;
-    const Exporter exporter = [&](const InvoiceRowStore& store, const RunInputs& in, Progress& p) {
-        std::string saved = exportIsafFile(store, in, p);
+    const Exporter exporter = [&](const InvoiceBook& book, const RunInputs& in, Progress& p) {
+        std::string saved = exportIsafFile(book, in, p);
         if (options->summary) {
-            summary = summarize(store);
+            summary = summarize(book);
         }
         return saved;
     };

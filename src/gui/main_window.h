@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "base/app_paths.h"
 #include "base/date.h"
+#include "base/program_paths.h"
 #include "base/program_settings.h"
 #include "base/progress.h"
 #include "base/result.h"
@@ -53,7 +53,7 @@ struct WindowServices {
 class MainWindow : public QMainWindow, private RunPrompts, private Progress {
     Q_OBJECT
   public:
-    MainWindow(AppPaths paths, WindowServices services, QWidget* parent = nullptr);
+    MainWindow(ProgramPaths paths, WindowServices services, QWidget* parent = nullptr);
 
     const std::string& programVersion() const { return programVersion_; }
 
@@ -123,7 +123,7 @@ class MainWindow : public QMainWindow, private RunPrompts, private Progress {
     // Whether a close asked for during a run may stop it; the run then ends at its next row.
     bool stopRunToClose();
 
-    AppPaths paths_;
+    ProgramPaths paths_;
     WindowServices services_;
     ProgramSettings settings_;
     std::string programVersion_;

@@ -40,6 +40,8 @@ std::optional<std::string> QtFileDialog::chooseWorkbook(const std::string& start
     QFileDialog dialog(parent_, QStringLiteral("Pasirinkti dokumentą"),
                        QString::fromStdString(startFolder),
                        QStringLiteral("XLS, XLSX (*.xls *.xlsx)"));
+    // Qt's own dialog, not the desktop's: its texts are Lithuanian whatever the system language.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     // Wide enough that a workbook's name, size, type and date show without being cut. Qt's own

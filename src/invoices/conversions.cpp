@@ -13,25 +13,10 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-bool isBlank(char c) {
-    return static_cast<unsigned char>(c) <= 32;
-}
-
-// The text without leading and trailing blanks, as trimmed() gives it, without a copy.
-std::string_view trimmedView(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 // trimmed() in place: the readers clean every cell, and a new text per step costs more than
 // the cleaning itself.
 void trimInPlace(std::string& text) {
-    const std::string_view kept = trimmedView(text);
+    const std::string_view kept = trimmed(text);
     text.erase(static_cast<std::size_t>(kept.data() + kept.size() - text.data()));
     text.erase(0, static_cast<std::size_t>(kept.data() - text.data()));
 }
@@ -95,8 +80,24 @@ std::string withoutBars(std::string_view text) {
     return result;
 }
 
-// "|" separates the fields of a row record, so the free texts lose it.
+// Whether the cleaning would leave a trimmed text as it is: no control character, no U+FFFE or
+// U+FFFF (all begin with 0xEF), and no "|" where that goes. So it is for nearly every cell.
+bool needsNoCleaning(std::string_view trimmedText, bool dropBars) {
+    for (const char c : trimmedText) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0xEF || (dropBars && c == '|')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The free texts have always lost their "|", and the files made so far show it.
 std::string cleanFreeText(std::string_view cellText) {
+    const std::string_view kept = trimmed(cellText);
+    if (needsNoCleaning(kept, true)) {
+        return std::string(kept);
+    }
     std::string text = singleLineXmlText(withoutBars(cellText));
     trimInPlace(text);
     return text;
@@ -138,16 +139,6 @@ std::optional<std::int32_t> wholeNumber32(std::string_view text) {
     return wholeNumber<std::int32_t>(text);
 }
 
-std::size_t characterCount(std::string_view text) {
-    std::size_t count = 0;
-    for (const char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
-            ++count;
-        }
-    }
-    return count;
-}
-
 std::optional<Date> DateFromPattern(std::string_view pattern, std::string_view text) {
     // A piece runs short when the text ends early, as a substring would.
     auto piece = [&](std::string_view name) -> std::optional<int> {
@@ -177,7 +168,7 @@ std::optional<Date> readRegionalDate(std::string_view text, const RegionalSettin
     if (order.size() != 3 || separator.empty()) {
         return std::nullopt;
     }
-    std::string_view rest = trimmedView(text);
+    std::string_view rest = trimmed(text);
     int year = 0;
     int month = 0;
     int day = 0;
@@ -214,9 +205,13 @@ std::optional<Date> readCellDate(std::string_view cellText, const RegionalSettin
     if (const auto date = readRegionalDate(cellText, regional)) {
         return date;
     }
-    const bool yearFirst = allDigits(cellText.substr(0, 4)) && cellText.size() >= 4;
-    if (allDigits(cellText.substr(0, 2)) && cellText.size() >= 2) {
-        return DateFromPattern(yearFirst ? "yyyy-mm-dd" : "dd-mm-yyyy", cellText);
+    return readPatternDate(cellText);
+}
+
+std::optional<Date> readPatternDate(std::string_view text) {
+    const bool yearFirst = allDigits(text.substr(0, 4)) && text.size() >= 4;
+    if (allDigits(text.substr(0, 2)) && text.size() >= 2) {
+        return DateFromPattern(yearFirst ? "yyyy-mm-dd" : "dd-mm-yyyy", text);
     }
     return std::nullopt;
 }
@@ -226,7 +221,7 @@ std::string cellDateText(std::string_view cellText, const RegionalSettings& regi
 }
 
 std::optional<double> readAmount(std::string_view text, const RegionalSettings& regional) {
-    const std::string_view whole = trimmedView(text);
+    const std::string_view whole = trimmed(text);
     const std::string& separator = regional.decimalSeparator;
     std::string plain;  // the same number in the form from_chars reads
     std::size_t i = 0;
@@ -319,65 +314,60 @@ double MyRoundTo(double AValue, int ADigit) {
     return result;
 }
 
-std::string amountText(double amount, const RegionalSettings& regional) {
-    if (amount == 0) {
-        amount = 0;  // no "-0,00"
+namespace {
+
+// Far beyond what a file holds (the readers refuse 10^12 euros and more), cents saturate.
+constexpr double kSaturation = 9e18;
+
+Money centsOfRounded(double rounded) {
+    const double cents = rounded * 100.0;
+    if (!(std::fabs(cents) < kSaturation)) {
+        return Money{cents < 0 ? -static_cast<std::int64_t>(kSaturation)
+                               : static_cast<std::int64_t>(kSaturation)};
     }
-    char buffer[512];
-    const auto written =
-        std::to_chars(buffer, buffer + sizeof buffer, amount, std::chars_format::fixed, 2);
-    std::string text(buffer, written.ptr);
-    const std::size_t point = text.find('.');
-    if (point != std::string::npos) {
-        text.replace(point, 1, regional.decimalSeparator);
-    }
-    return text;
+    return Money{std::llround(cents)};
 }
 
-std::string cellAmountText(std::string_view cellText, const RegionalSettings& regional) {
-    auto amount = readRoundedAmount(cellText, regional);
-    return amount ? std::move(amount->text) : amountText(0, regional);
-}
-
-std::optional<RoundedAmount> readRoundedAmount(std::string_view cellText,
-                                               const RegionalSettings& regional) {
-    const auto number = parsePlainDecimal(trimmedView(cellText), regional.decimalSeparator);
+// The rounding to cents of a decimal of at most 15 significant digits; the long way, through
+// MyRoundTo, when its cents would need more digits than that.
+Money roundedCents(const PlainDecimal& number) {
     // Cents kept: the digits down to the hundredths, as MyRoundTo counts them.
-    const int keep = number ? number->exponent + 3 : 0;
-    if (!number || keep > PlainDecimal::kMaxDigits) {
-        const auto value = readAmount(cellText, regional);
-        if (!value) {
-            return std::nullopt;
-        }
-        const double rounded = MyRoundTo(*value, 2);
-        return RoundedAmount{amountText(rounded, regional), rounded};
+    const int keep = number.exponent + 3;
+    if (keep > PlainDecimal::kMaxDigits) {
+        std::string text = number.negative ? "-" : "";
+        text.append(number.significant())
+            .append("e")
+            .append(std::to_string(number.exponent - number.count + 1));
+        double value = 0;
+        std::from_chars(text.data(), text.data() + text.size(), value);
+        return centsOfRounded(MyRoundTo(value, 2));
     }
-    std::uint64_t cents = 0;
+    std::int64_t cents = 0;
     for (int n = 0; n < keep; ++n) {
-        cents = cents * 10 +
-                static_cast<std::uint64_t>(n < number->count ? number->digits[n] - '0' : 0);
+        cents = cents * 10 + (n < number.count ? number.digits[n] - '0' : 0);
     }
-    if (keep >= 0 && keep < number->count && number->digits[keep] >= '5') {
+    if (keep >= 0 && keep < number.count && number.digits[keep] >= '5') {
         ++cents;  // half away from zero
     }
-    // At most 16 digits: far inside a double's exact integers, and the quotient is the double
-    // nearest to the decimal, as reading "cents e-2" gives.
-    const double magnitude = static_cast<double>(cents) / 100.0;
-    RoundedAmount amount{{}, number->negative ? -magnitude : magnitude};
-    if (number->negative && cents != 0) {
-        amount.text += '-';
-    }
-    char digits[24];
-    const auto written = std::to_chars(digits, digits + sizeof digits, cents / 100);
-    amount.text.append(digits, written.ptr);
-    amount.text += regional.decimalSeparator;
-    amount.text += static_cast<char>('0' + cents % 100 / 10);
-    amount.text += static_cast<char>('0' + cents % 10);
-    return amount;
+    return Money{number.negative ? -cents : cents};
 }
 
-std::string trimmed(std::string_view text) {
-    return std::string(trimmedView(text));
+}  // namespace
+
+std::optional<Money> readRoundedAmount(std::string_view cellText,
+                                       const RegionalSettings& regional) {
+    if (const auto number = parsePlainDecimal(trimmed(cellText), regional.decimalSeparator)) {
+        return roundedCents(*number);
+    }
+    const auto value = readAmount(cellText, regional);
+    if (!value) {
+        return std::nullopt;
+    }
+    return centsOfRounded(MyRoundTo(*value, 2));
+}
+
+Money roundedAmount(const PlainDecimal& number) {
+    return number.count == 0 ? Money{} : roundedCents(number);
 }
 
 std::string upperCased(std::string_view text) {
@@ -418,8 +408,14 @@ std::string cleanInvoiceNumber(std::string_view cellText) {
 }
 
 std::string cleanCode(std::string_view cellText) {
-    std::string text = singleLineXmlText(cellText);
-    trimInPlace(text);
+    const std::string_view kept = trimmed(cellText);
+    std::string text;
+    if (needsNoCleaning(kept, false)) {
+        text = kept;
+    } else {
+        text = singleLineXmlText(cellText);
+        trimInPlace(text);
+    }
     for (char& c : text) {
         if (c >= 'a' && c <= 'z') {
             c = static_cast<char>(c - 'a' + 'A');
@@ -475,6 +471,6 @@ std::string counterpartIdCandidate(std::string_view companyCode, std::string_vie
     return "0";
 }
 
-std::string orPlaceholder(std::string_view text) {
-    return text.empty() ? std::string("ND") : std::string(text);
+std::string_view orPlaceholder(std::string_view text) {
+    return text.empty() ? std::string_view("ND") : text;
 }

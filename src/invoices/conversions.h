@@ -6,11 +6,14 @@
 #include <string_view>
 
 #include "base/date.h"
-#include "base/regional_settings.h"
+#include "base/plain_decimal.h"
+#include "base/text.h"
+#include "invoices/invoice_book.h"
+#include "invoices/regional_settings.h"
 
-// The conversions that turn cell texts into the texts the invoice row store holds: date text,
-// amount text, cleaned names and codes. Pure functions; none of them reports an error, the
-// sheet readers judge the results.
+// The conversions that turn cell values into what the invoice book holds: dates, amounts in
+// cents, cleaned names and codes. Only the texts a user typed are read under the regional
+// settings. Pure functions; none of them reports an error, the sheet readers judge the results.
 
 // Any date text that cannot be read becomes this day.
 inline constexpr Date kFallbackDate{1905, 2, 16};
@@ -30,11 +33,16 @@ std::optional<Date> DateFromPattern(std::string_view pattern, std::string_view t
 // blank and a time of day (H:mm or H:mm:ss). The text is trimmed first.
 std::optional<Date> readRegionalDate(std::string_view text, const RegionalSettings& regional);
 
-// The date of a date cell (text as read, not trimmed): by pattern first, then regionally;
-// nothing when neither reads it.
+// The date of a text typed into a date cell (as read, not trimmed): in the regional short date
+// form, else by one of the two patterns (readPatternDate); nothing when none reads it.
 std::optional<Date> readCellDate(std::string_view cellText, const RegionalSettings& regional);
 
-// The date text of a date cell; the fallback date when it cannot be read.
+// A text read by the two fixed patterns alone: "yyyy-mm-dd" when it starts with four digits,
+// else "dd-mm-yyyy" when it starts with two. Also what a number in a date column gives, read
+// from its cell text.
+std::optional<Date> readPatternDate(std::string_view text);
+
+// The date text of a typed date; the fallback date when it cannot be read.
 std::string cellDateText(std::string_view cellText, const RegionalSettings& regional);
 
 // The trimmed text read as a decimal number under the regional settings: optional sign,
@@ -47,36 +55,25 @@ std::optional<double> readAmount(std::string_view text, const RegionalSettings& 
 // cent: 2.675 gives 2.68 and 12.3449 gives 12.34.
 double MyRoundTo(double AValue, int ADigit);
 
-// Amount text: two decimals, no grouping, the regional decimal separator; a value that
-// rounds to zero carries no minus sign.
-std::string amountText(double amount, const RegionalSettings& regional);
+// A typed amount read and rounded to whole cents: exactly MyRoundTo of readAmount, taking the
+// plain decimals nearly every cell holds without the trips through doubles. Nothing when the
+// text is not a number.
+std::optional<Money> readRoundedAmount(std::string_view cellText, const RegionalSettings& regional);
 
-// The amount text of an amount cell: read, rounded to cents; zero when unreadable.
-std::string cellAmountText(std::string_view cellText, const RegionalSettings& regional);
-
-// An amount cell read and rounded to cents, as text and value: exactly amountText and
-// MyRoundTo of readAmount, taking the plain decimals nearly every cell holds without the
-// trips through doubles. Nothing when the text is not a number.
-struct RoundedAmount {
-    std::string text;
-    double value = 0;
-};
-std::optional<RoundedAmount> readRoundedAmount(std::string_view cellText,
-                                               const RegionalSettings& regional);
-
-// Without leading and trailing characters whose code is 32 or less.
-std::string trimmed(std::string_view text);
+// A number cell's amount: the number as the cell shows it (cellDecimal) rounded to cents, as
+// readRoundedAmount rounds a typed one. Far beyond what any file holds the cents saturate.
+Money roundedAmount(const PlainDecimal& number);
 
 // ASCII letters upper-cased; every other character, Lithuanian letters included, unchanged.
 std::string upperCased(std::string_view text);
 
 // Removes the characters XML 1.0 forbids (controls other than tab, LF and CR; U+FFFE, U+FFFF)
-// and turns CR and LF into a blank, so a stored field can neither break the file nor shift
-// the fields of its record.
+// and turns CR and LF into a blank, so a stored text can neither break the file nor its layout
+// of one element a line.
 std::string singleLineXmlText(std::string_view text);
 
-// Counterpart name: without "|", on one line, trimmed. Not escaped: the i.SAF writer
-// escapes every value once.
+// Counterpart name: without "|" (as always before), on one line, trimmed. Not escaped: the
+// i.SAF writer escapes every value once.
 std::string cleanName(std::string_view cellText);
 
 // Invoice number: without "|", on one line, trimmed; letter case kept.
@@ -100,12 +97,9 @@ std::string deriveCountry(std::string_view country, std::string_view vatCode);
 // without its country prefix, else "0".
 std::string counterpartIdCandidate(std::string_view companyCode, std::string_view vatCode);
 
-// "ND" in place of an empty text.
-std::string orPlaceholder(std::string_view text);
+// "ND" in place of an empty company code, VAT code or name, as the file writes them.
+std::string_view orPlaceholder(std::string_view text);
 
 // The text read as a whole number (optional sign, decimal digits) that fits the type.
 std::optional<std::int64_t> wholeNumber64(std::string_view text);
 std::optional<std::int32_t> wholeNumber32(std::string_view text);
-
-// The number of characters (code points) of UTF-8 text.
-std::size_t characterCount(std::string_view text);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <cmath>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -26,8 +26,8 @@ constexpr std::string_view kBadCountry = "  vietoje šalies kodo klaida";
 constexpr std::array<std::string_view, 7> kInvoiceTypes = {"SF", "DS", "KS", "VS",
                                                            "VD", "VK", "AN"};
 
-// What an i.SAF file can hold.
-constexpr double kAmountLimit = 1e12;
+// What an i.SAF file can hold: amounts below 10^12 euros.
+constexpr std::int64_t kCentsLimit = 100'000'000'000'000;
 constexpr std::size_t kMaxInvoiceNumber = 70;
 constexpr std::size_t kMaxCode = 35;  // company code and VAT code
 constexpr std::size_t kMaxName = 256;
@@ -43,9 +43,7 @@ constexpr int kTaxLines = 5;
 struct SheetLayout {
     bool hasRegistrationDate;
     int vatCodeColumn;  // followed by the name, company code, country and taxable value
-    CounterpartList InvoiceRowStore::*counterparts;
-    std::vector<std::string> InvoiceRowStore::*invoices;
-    std::vector<std::string> InvoiceRowStore::*multiRateInvoices;
+    Ledger InvoiceBook::*ledger;
 
     int nameColumn() const { return vatCodeColumn + 1; }
     int companyCodeColumn() const { return vatCodeColumn + 2; }
@@ -53,38 +51,14 @@ struct SheetLayout {
     int valueColumn() const { return vatCodeColumn + 4; }
 };
 
-const SheetLayout kPurchaseLayout{true, 5, &InvoiceRowStore::suppliers,
-                                  &InvoiceRowStore::purchaseInvoices,
-                                  &InvoiceRowStore::purchaseMultiRateInvoices};
-const SheetLayout kSalesLayout{false, 4, &InvoiceRowStore::customers,
-                               &InvoiceRowStore::salesInvoices,
-                               &InvoiceRowStore::salesMultiRateInvoices};
-
-// The six sheets of a side, in sheet number order: ...21, ...9, ...5, ...0, ...-, ...Kom.
-struct SheetKind {
-    std::string_view taxRate;
-    std::string_view defaultTaxCode;
-    bool hasVatAmount;
-    bool multiRate;
-};
-
-constexpr std::array<SheetKind, 6> kSheetKinds = {{{"21", "PVM1", true, false},
-                                                   {"9", "PVM2", true, false},
-                                                   {"5", "PVM3", true, false},
-                                                   {"0", "", false, false},
-                                                   {"", "", false, false},
-                                                   {"", "", false, true}}};
-
-struct TaxLine {
-    std::string value;
-    std::string vatAmount;
-    std::string taxCode;
-};
+const SheetLayout kPurchaseLayout{true, 5, &InvoiceBook::purchases};
+const SheetLayout kSalesLayout{false, 4, &InvoiceBook::sales};
 
 struct Row {
-    std::string rawA;
+    bool aFilled = false;  // the A cell holds something
     Date invoiceDate;
     Date registrationDate;  // purchase sheets only
+    bool registrationFromEmptyCell = false;
     bool unreadableRegistrationDate = false;
     std::string invoiceNumber;
     std::string type;
@@ -92,15 +66,14 @@ struct Row {
     std::string name;
     std::string companyCode;
     std::string country;
-    std::string rawValue;        // the single taxable value cell as read
-    double singleValue = 0;      // the single taxable value as rounded
-    std::vector<TaxLine> lines;  // one, or five on the multi-rate sheets
+    bool valueCellEmpty = false;  // the single taxable value cell
+    Money singleValue;            // the single taxable value as rounded
+    std::vector<TaxLine> lines;   // the single one, or the coded ones of a multi-rate sheet
 };
 
-// Whether trimmed() would leave nothing of the text.
-bool isBlank(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) <= 32; });
+bool isBlankCell(const CellValue& value) {
+    return value.kind == CellValue::Kind::empty ||
+           (value.kind == CellValue::Kind::text && trimmed(value.text).empty());
 }
 
 bool inPeriod(const Date& date, const Period& period) {
@@ -116,7 +89,8 @@ class SheetReader {
     SheetReader(SheetReading& reading, const SheetLayout& layout, int sheetNumber)
         : reading_(reading),
           layout_(layout),
-          kind_(kSheetKinds.at((sheetNumber - 1) % 6)),
+          kind_(sheetKind(sheetNumber)),
+          sheetNumber_(sheetNumber),
           sheet_(sheetName(sheetNumber)) {}
 
     // The rows from the first data row until the third consecutive row with an empty A cell,
@@ -132,20 +106,27 @@ class SheetReader {
             status.append(number, written.ptr);
             reading_.progress.setStatus(status);
             reading_.progress.keepResponsive();
-            const std::string_view rawA = cell(kColumnA);
-            emptyCount = rawA.empty() ? emptyCount + 1 : 0;
-            readRow(rawA);
+            const CellValue a = cell(kColumnA);
+            emptyCount = a.isEmpty() ? emptyCount + 1 : 0;
+            readRow(a);
         }
     }
 
   private:
-    struct Amount {
-        std::string text;
-        double value = 0;
-    };
-
     // Valid until the next cell is read.
-    std::string_view cell(int column) { return reading_.workbook.cellView(row_, column); }
+    CellValue cell(int column) { return reading_.workbook.cell(row_, column); }
+
+    // The cell taken as text: a text as typed, any other value in its fixed rendering. Valid
+    // until the next cell is read.
+    std::string_view text(int column) {
+        const CellValue value = cell(column);
+        if (value.kind == CellValue::Kind::text) {
+            return value.text;
+        }
+        rendered_.clear();
+        appendCellText(rendered_, value);
+        return rendered_;
+    }
 
     void report(int column, std::string_view tail) {
         const char letter = static_cast<char>('A' + column - 1);
@@ -154,22 +135,64 @@ class SheetReader {
 
     const RegionalSettings& regional() const { return reading_.regional; }
 
-    void readRow(std::string_view rawA) {
-        Row row;
-        row.rawA = rawA;  // kept: the next cell read ends the view
-        row.invoiceDate = readCellDate(row.rawA, regional()).value_or(kFallbackDate);
+    // A date cell's day. Only a typed text is read under the regional settings; a number is
+    // read from its cell text by the fixed patterns alone, whatever the settings.
+    std::optional<Date> readDate(const CellValue& value) {
+        switch (value.kind) {
+            case CellValue::Kind::empty:
+                return std::nullopt;
+            case CellValue::Kind::text:
+                return readCellDate(value.text, regional());
+            case CellValue::Kind::date:
+                if (value.date.isTimeOnly()) {
+                    return std::nullopt;
+                }
+                return Date::make(value.date.year, value.date.month, value.date.day);
+            case CellValue::Kind::number:
+            case CellValue::Kind::boolean:
+                break;
+        }
+        rendered_.clear();
+        appendCellText(rendered_, value);
+        return readPatternDate(rendered_);
+    }
+
+    // An amount cell's value rounded to cents; nothing when it holds no number.
+    std::optional<Money> amountOf(const CellValue& value) const {
+        switch (value.kind) {
+            case CellValue::Kind::text:
+                return readRoundedAmount(value.text, regional());
+            case CellValue::Kind::number:
+                return roundedAmount(cellDecimal(value.text));
+            case CellValue::Kind::empty:
+            case CellValue::Kind::date:
+            case CellValue::Kind::boolean:
+                break;
+        }
+        return std::nullopt;
+    }
+
+    void readRow(const CellValue& a) {
+        Row& row = rowBuffer_;
+        row.aFilled = !a.isEmpty();
+        row.invoiceDate = readDate(a).value_or(kFallbackDate);
+        row.registrationFromEmptyCell = false;
+        row.unreadableRegistrationDate = false;
         if (layout_.hasRegistrationDate) {
             readRegistrationDate(row);
         }
-        row.invoiceNumber = cleanInvoiceNumber(cell(kColumnB));
-        row.type = cleanCode(cell(kColumnC));
+        row.invoiceNumber = cleanInvoiceNumber(text(kColumnB));
+        row.type = cleanCode(text(kColumnC));
         if (row.type.empty()) {
             row.type = "SF";
         }
-        row.vatCode = cleanCode(cell(layout_.vatCodeColumn));
-        row.name = cleanName(cell(layout_.nameColumn()));
-        row.companyCode = cleanCode(cell(layout_.companyCodeColumn()));
-        row.country = deriveCountry(cleanCode(cell(layout_.countryColumn())), row.vatCode);
+        row.vatCode = cleanCode(text(layout_.vatCodeColumn));
+        row.name = cleanName(text(layout_.nameColumn()));
+        row.companyCode = cleanCode(text(layout_.companyCodeColumn()));
+        row.country = deriveCountry(cleanCode(text(layout_.countryColumn())), row.vatCode);
+        row.valueCellEmpty = false;
+        row.singleValue = Money{};
+        row.lines.clear();
         row.lines.reserve(kind_.multiRate ? kTaxLines : 1);
         if (kind_.multiRate) {
             readTaxLines(row);
@@ -188,33 +211,35 @@ class SheetReader {
     // An empty D cell of an invoice dated after the date limit means the invoice was
     // registered when it arrived, and at the earliest when the period starts.
     void readRegistrationDate(Row& row) {
-        const std::string_view rawD = cell(kColumnD);
-        if (rawD.empty() && kDateLimit < row.invoiceDate) {
+        const CellValue d = cell(kColumnD);
+        if (d.isEmpty() && kDateLimit < row.invoiceDate) {
             row.registrationDate = std::max(row.invoiceDate, reading_.period.from);
+            row.registrationFromEmptyCell = true;
             return;
         }
-        const auto date = readCellDate(rawD, regional());
-        row.unreadableRegistrationDate = !rawD.empty() && !date;
+        const auto date = readDate(d);
+        row.unreadableRegistrationDate = !d.isEmpty() && !date;
         row.registrationDate = date.value_or(kFallbackDate);
     }
 
     // An amount cell that holds something other than a number, or more than the file can
-    // hold, is reported rather than taken as zero or cut.
-    Amount readAmountCell(std::string_view text, int column, std::string_view badTail) {
-        auto amount = readRoundedAmount(text, regional());
-        if (!isBlank(text) && (!amount || std::fabs(amount->value) >= kAmountLimit)) {
+    // hold, is reported rather than taken as zero or cut; a blank one is zero.
+    Money readAmountCell(const CellValue& value, int column, std::string_view badTail) {
+        const auto amount = amountOf(value);
+        if (!isBlankCell(value) &&
+            (!amount || amount->cents >= kCentsLimit || amount->cents <= -kCentsLimit)) {
             report(column, badTail);
         }
-        if (!amount) {
-            return {amountText(0, regional()), 0};
-        }
-        return {std::move(amount->text), amount->value};
+        return amount.value_or(Money{});
     }
 
     // A VAT amount stays empty when its cell is.
-    std::string readVatAmountCell(int column) {
-        const std::string_view text = cell(column);
-        return isBlank(text) ? std::string() : readAmountCell(text, column, kBadVatAmount).text;
+    std::optional<Money> readVatAmountCell(int column) {
+        const CellValue value = cell(column);
+        if (isBlankCell(value)) {
+            return std::nullopt;
+        }
+        return readAmountCell(value, column, kBadVatAmount);
     }
 
     // The normalised tax code; one the file cannot hold is reported. True when reported.
@@ -230,37 +255,36 @@ class SheetReader {
     void readSingleTaxLine(Row& row) {
         const int valueColumn = layout_.valueColumn();
         TaxLine line;
-        row.rawValue = cell(valueColumn);
-        const Amount value = readAmountCell(row.rawValue, valueColumn, kBadValue);
-        line.value = value.text;
-        row.singleValue = value.value;
+        const CellValue value = cell(valueColumn);
+        row.valueCellEmpty = value.isEmpty();
+        line.value = readAmountCell(value, valueColumn, kBadValue);
+        row.singleValue = line.value;
         int taxCodeColumn = valueColumn + 1;
         if (kind_.hasVatAmount) {
             line.vatAmount = readVatAmountCell(valueColumn + 1);
             taxCodeColumn = valueColumn + 2;
-            line.taxCode = cleanCode(cell(taxCodeColumn));
-            if (line.taxCode.empty()) {
-                line.taxCode = kind_.defaultTaxCode;
+            line.code = cleanCode(text(taxCodeColumn));
+            if (line.code.empty()) {
+                line.code = kind_.defaultTaxCode;
             }
         } else {
-            line.taxCode = cleanCode(cell(taxCodeColumn));
-            if (value.value > 0 && line.taxCode.empty()) {
+            line.code = cleanCode(text(taxCodeColumn));
+            if (line.value.cents > 0 && line.code.empty()) {
                 report(taxCodeColumn, kBadVatCode);
             }
         }
-        normaliseAndCheckTaxCode(line.taxCode, taxCodeColumn);
+        normaliseAndCheckTaxCode(line.code, taxCodeColumn);
         row.lines.push_back(std::move(line));
     }
 
     void readTaxLines(Row& row) {
         const int firstColumn = layout_.valueColumn();
-        std::array<std::string, kTaxLines> rawValues;
+        bool allValuesEmpty = true;
         for (int i = 0; i < kTaxLines; ++i) {
-            rawValues[i] = cell(firstColumn + 3 * i);
+            allValuesEmpty = allValuesEmpty && cell(firstColumn + 3 * i).isEmpty();
         }
         bool reported = false;  // by the empty-values check or a tax code check
-        if (!row.rawA.empty() && std::all_of(rawValues.begin(), rawValues.end(),
-                                             [](const std::string& v) { return v.empty(); })) {
+        if (row.aFilled && allValuesEmpty) {
             report(firstColumn, kBadValue);
             reported = true;
         }
@@ -268,21 +292,23 @@ class SheetReader {
         for (int i = 0; i < kTaxLines; ++i) {
             const int valueColumn = firstColumn + 3 * i;
             TaxLine line;
-            const Amount value = readAmountCell(rawValues[i], valueColumn, kBadValue);
-            line.value = value.text;
+            line.value = readAmountCell(cell(valueColumn), valueColumn, kBadValue);
             line.vatAmount = readVatAmountCell(valueColumn + 1);
-            line.taxCode = cleanCode(cell(valueColumn + 2));
-            if (value.value > 0 && line.taxCode.empty()) {
+            line.code = cleanCode(text(valueColumn + 2));
+            if (line.value.cents > 0 && line.code.empty()) {
                 report(valueColumn + 2, kBadVatCode);
                 reported = true;
             }
-            reported = normaliseAndCheckTaxCode(line.taxCode, valueColumn + 2) || reported;
-            anyTaxCode = anyTaxCode || !line.taxCode.empty();
-            row.lines.push_back(std::move(line));
+            reported = normaliseAndCheckTaxCode(line.code, valueColumn + 2) || reported;
+            // A line without a code has no document total in the file.
+            if (!line.code.empty()) {
+                anyTaxCode = true;
+                row.lines.push_back(std::move(line));
+            }
         }
         // Without a coded line the invoice would have no document total, which the file
         // cannot hold.
-        if (!row.rawA.empty() && !anyTaxCode && !reported) {
+        if (row.aFilled && !anyTaxCode && !reported) {
             report(firstColumn + 2, kBadVatCode);
         }
     }
@@ -290,7 +316,7 @@ class SheetReader {
     // The checks of the file's limits on dates concern only the rows that go into it.
     void check(const Row& row, bool stored) {
         const bool filled =
-            !row.invoiceNumber.empty() || !row.vatCode.empty() || row.singleValue > 0;
+            !row.invoiceNumber.empty() || !row.vatCode.empty() || row.singleValue.cents > 0;
         const bool badDate = filled && row.invoiceDate < kDateLimit;
         if (badDate) {
             report(kColumnA, kBadDate);
@@ -307,7 +333,7 @@ class SheetReader {
         if (characterCount(row.name) > kMaxName) {
             report(layout_.nameColumn(), kBadName);
         }
-        // A "|" would split the record's field.
+        // A country code is two letters; the file has never taken a "|" in one.
         if (!row.country.empty() &&
             (characterCount(row.country) != 2 || row.country.find('|') != std::string::npos)) {
             report(layout_.countryColumn(), kBadCountry);
@@ -316,7 +342,7 @@ class SheetReader {
 
     // Stops at the first check that fails.
     void checkChain(const Row& row) {
-        if ((!row.rawA.empty() && row.invoiceNumber.empty()) ||
+        if ((row.aFilled && row.invoiceNumber.empty()) ||
             characterCount(row.invoiceNumber) > kMaxInvoiceNumber) {
             report(kColumnB, kBadInvoiceNumber);
         } else if (std::find(kInvoiceTypes.begin(), kInvoiceTypes.end(), row.type) ==
@@ -327,98 +353,54 @@ class SheetReader {
             report(layout_.companyCodeColumn(), kBadCompanyCode);
         } else if (row.vatCode.find_first_of("\"|") != std::string::npos ||
                    characterCount(row.vatCode) > kMaxCode) {
-            // A "|" would split the record's field.
+            // Nor has it ever taken a "|" in a VAT code.
             report(layout_.vatCodeColumn, kBadVatCode);
-        } else if (!kind_.multiRate && !row.rawA.empty() && row.rawValue.empty()) {
+        } else if (!kind_.multiRate && row.aFilled && row.valueCellEmpty) {
             report(layout_.valueColumn(), kBadValue);
         }
     }
 
-    void store(const Row& row) {
-        std::string id = counterpartIdCandidate(row.companyCode, row.vatCode);
+    void store(Row& row) {
+        Counterpart& counterpart = counterpart_;  // kept from row to row: no allocation per row
+        counterpart.id = counterpartIdCandidate(row.companyCode, row.vatCode);
         // A row without a date is reported anyway; it gets no number from the counter.
-        if (wholeNumber64(id).value_or(0) < 1 && !row.rawA.empty()) {
-            id = reading_.counterpartNumbers.issue();
+        if (wholeNumber64(counterpart.id).value_or(0) < 1 && row.aFilled) {
+            counterpart.id = reading_.counterpartNumbers.issue();
         }
-        // The counterpart text is kept from row to row: most rows repeat one already held,
-        // and the list copies only a new one.
-        std::string& counterpart = counterpart_;
-        counterpart.assign(placeholderFor(row.name));
-        appendField(counterpart, placeholderFor(row.companyCode));
-        appendField(counterpart, placeholderFor(row.vatCode));
-        appendField(counterpart, id);
-        appendField(counterpart, row.country);
+        counterpart.name = row.name;
+        counterpart.companyCode = row.companyCode;
+        counterpart.vatCode = row.vatCode;
+        counterpart.country = row.country;
+        Ledger& ledger = reading_.book.*layout_.ledger;
 
-        // The invoice record carries the counterpart's fields in the same order; its size is
-        // known, so it is made once at that size.
-        const size_t separator = std::string_view(InvoiceRowStore::kFieldSeparator).size();
-        size_t size = kDateLength + 2 * separator + row.invoiceNumber.size() + row.type.size() +
-                      separator + counterpart.size();
+        const std::uint32_t counterpartIndex = ledger.counterparts.add(counterpart);
+        Invoice& invoice = ledger.invoices.emplace_back();
+        invoice.counterpart = counterpartIndex;
+        invoice.date = row.invoiceDate;
+        invoice.number = row.invoiceNumber;
+        invoice.type = row.type;
         if (layout_.hasRegistrationDate) {
-            size += separator + kDateLength;
+            invoice.registrationDate = row.registrationDate;
+            invoice.registrationFromEmptyCell = row.registrationFromEmptyCell;
         }
-        for (const TaxLine& line : row.lines) {
-            size += 3 * separator + line.value.size() + line.vatAmount.size() + line.taxCode.size();
+        invoice.multiRate = kind_.multiRate;
+        if (!kind_.multiRate && kind_.rate) {
+            invoice.sheetRate = static_cast<std::int8_t>(*kind_.rate);
         }
-        if (!kind_.multiRate) {
-            size += separator + kind_.taxRate.size();
-        }
-        std::string invoice;
-        invoice.reserve(size);
-        appendDate(invoice, row.invoiceDate);
-        appendField(invoice, row.invoiceNumber);
-        appendField(invoice, row.type);
-        if (layout_.hasRegistrationDate) {
-            invoice.append(InvoiceRowStore::kFieldSeparator);
-            appendDate(invoice, row.registrationDate);
-        }
-        appendField(invoice, counterpart);
-        for (const TaxLine& line : row.lines) {
-            appendField(invoice, line.value);
-            appendField(invoice, line.vatAmount);
-            appendField(invoice, line.taxCode);
-        }
-        (reading_.store.*layout_.counterparts).add(counterpart);
-        if (kind_.multiRate) {
-            (reading_.store.*layout_.multiRateInvoices).push_back(std::move(invoice));
-        } else {
-            appendField(invoice, kind_.taxRate);
-            (reading_.store.*layout_.invoices).push_back(std::move(invoice));
-        }
-    }
-
-    // orPlaceholder() without a new text.
-    static std::string_view placeholderFor(std::string_view text) {
-        return text.empty() ? std::string_view("ND") : text;
-    }
-
-    static constexpr size_t kDateLength = 10;  // "yyyy-mm-dd"
-
-    // Date::text() without its formatted print, which costs more than the rest of a row.
-    static void appendDate(std::string& record, const Date& date) {
-        char text[10] = {'0', '0', '0', '0', '-', '0', '0', '-', '0', '0'};
-        const auto put = [&text](int value, int end) {
-            for (int at = end; value > 0 && at >= 0; --at, value /= 10) {
-                text[at] = static_cast<char>('0' + value % 10);
-            }
-        };
-        put(date.year, 3);
-        put(date.month, 6);
-        put(date.day, 9);
-        record.append(text, sizeof text);
-    }
-
-    // A field after the first one of a row record, as joinRecord joins them.
-    static void appendField(std::string& record, std::string_view field) {
-        record.append(InvoiceRowStore::kFieldSeparator).append(field);
+        invoice.lines = std::move(row.lines);
+        invoice.sheet = static_cast<std::uint8_t>(sheetNumber_);
+        invoice.row = row_;
     }
 
     SheetReading& reading_;
     const SheetLayout& layout_;
     const SheetKind& kind_;
+    int sheetNumber_;
     std::string_view sheet_;
     int row_ = kFirstDataRow;
-    std::string counterpart_;
+    Row rowBuffer_;
+    Counterpart counterpart_;
+    std::string rendered_;  // the text of the last non-text cell taken as text
 };
 
 }  // namespace

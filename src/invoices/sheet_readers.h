@@ -4,9 +4,9 @@
 
 #include "base/date.h"
 #include "base/progress.h"
-#include "base/regional_settings.h"
 #include "invoices/error_list.h"
-#include "invoices/row_store.h"
+#include "invoices/invoice_book.h"
+#include "invoices/regional_settings.h"
 #include "workbook/workbook_connection.h"
 
 // Where automatic counterpart numbers come from: counterparts without a usable code get the
@@ -23,7 +23,7 @@ struct SheetReading {
     const Period& period;
     const RegionalSettings& regional;
     Progress& progress;
-    InvoiceRowStore& store;
+    InvoiceBook& book;
     ErrorList& errors;
     CounterpartNumbers& counterpartNumbers;
 };

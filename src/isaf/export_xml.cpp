@@ -1,13 +1,12 @@
 #include "isaf/export_xml.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 
 #include "base/atomic_file.h"
+#include "base/folders.h"
+#include "base/text.h"
 #include "isaf/invoice_elements.h"
 #include "isaf/master_files.h"
 #include "isaf/xml_text.h"
@@ -71,9 +70,10 @@ std::string withSeparator(std::string folder) {
 }
 
 void createFolderIfMissing(const std::string& folder) {
-    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
+    // The installed program's folder (Documents/Kolvira/rinkmenos) may lack several levels.
+    if (const Status created = createFolders(folder); !created.ok()) {
         throw IsafFileError(IsafFileError::Reason::NotWritable,
-                            "Nepavyko sukurti aplanko " + folder + "\r\n" + std::strerror(errno));
+                            "Nepavyko sukurti aplanko " + folder + "\r\n" + created.message());
     }
 }
 
@@ -102,69 +102,58 @@ std::string isafFileName(const IsafFileInfo& info) {
     return "Kolvira_" + info.payerCode + "_" + month + "_" + info.workplaceName + ".xml";
 }
 
-void assembleIsafDocument(IsafDocument& document, const InvoiceRowStore& store,
-                          const IsafFileInfo& info, std::chrono::system_clock::time_point created) {
+void assembleIsafDocument(IsafDocument& document, const InvoiceBook& book, const IsafFileInfo& info,
+                          std::chrono::system_clock::time_point created) {
     appendHeader(document, info, created);
+    const Ledger& purchases = book.purchases;
+    const Ledger& sales = book.sales;
 
-    document.beginPhase(store.suppliers.size() + store.customers.size());
+    document.beginPhase(purchases.counterparts.listedCount() + sales.counterparts.listedCount());
     document.line(kSection, "<MasterFiles>");
     // Customers always come before Suppliers.
-    if (!store.customers.empty()) {
+    if (!sales.counterparts.empty()) {
         document.line(kGroup, "<Customers>");
-        ExportCustomers(document, store.customers);
+        ExportCustomers(document, sales.counterparts);
         document.line(kGroup, "</Customers>");
     }
-    if (!store.suppliers.empty()) {
+    if (!purchases.counterparts.empty()) {
         document.line(kGroup, "<Suppliers>");
-        ExportSuppliers(document, store.suppliers);
+        ExportSuppliers(document, purchases.counterparts);
         document.line(kGroup, "</Suppliers>");
     }
     document.line(kSection, "</MasterFiles>");
 
-    document.beginPhase(store.purchaseInvoices.size() + store.purchaseMultiRateInvoices.size() +
-                        store.salesInvoices.size() + store.salesMultiRateInvoices.size());
+    document.beginPhase(purchases.invoices.size() + sales.invoices.size());
     document.line(kSection, "<SourceDocuments>");
-    // Every stored row adds a counterpart to its side, so a side has invoices exactly when it
-    // has counterparts.
-    if (!store.suppliers.empty()) {
+    if (!purchases.invoices.empty()) {
         document.line(kInvoices, "<PurchaseInvoices>");
-        if (!store.purchaseInvoices.empty()) {
-            ExportPurchaseInvoices(document, store.purchaseInvoices);
-        }
-        if (!store.purchaseMultiRateInvoices.empty()) {
-            ExportPurchaseMultiRateInvoices(document, store.purchaseMultiRateInvoices);
-        }
+        ExportPurchaseInvoices(document, purchases);
         document.line(kInvoices, "</PurchaseInvoices>");
     }
-    if (!store.customers.empty()) {
+    if (!sales.invoices.empty()) {
         document.line(kInvoices, "<SalesInvoices>");
-        if (!store.salesInvoices.empty()) {
-            ExportSalesInvoices(document, store.salesInvoices);
-        }
-        if (!store.salesMultiRateInvoices.empty()) {
-            ExportSalesMultiRateInvoices(document, store.salesMultiRateInvoices);
-        }
+        ExportSalesInvoices(document, sales);
         document.line(kInvoices, "</SalesInvoices>");
     }
     document.line(kSection, "</SourceDocuments>");
     document.line(kRoot, "</iSAFFile>");
 }
 
-std::string writeIsafFile(const InvoiceRowStore& store, const IsafFileInfo& info,
+std::string writeIsafFile(const InvoiceBook& book, const IsafFileInfo& info,
                           const std::string& outputFolder, Progress& progress,
                           const UtcClock& now) {
-    checkSchemaCaps(store.suppliers.size(), store.customers.size(),
-                    store.purchaseInvoices.size() + store.purchaseMultiRateInvoices.size(),
-                    store.salesInvoices.size() + store.salesMultiRateInvoices.size());
+    checkSchemaCaps(book.purchases.counterparts.listedCount(),
+                    book.sales.counterparts.listedCount(), book.purchases.invoices.size(),
+                    book.sales.invoices.size());
 
     const std::string folder = withSeparator(outputFolder);
     createFolderIfMissing(folder);
-    const std::string path = folder + isafFileName(info);
+    std::string path = folder + isafFileName(info);
     // Streamed into a temporary file beside the old one as it is built: a month of a large
     // business is never held in memory whole.
     ReplacingFile file(path);
     IsafDocument document(progress, file);
-    assembleIsafDocument(document, store, info, now());
+    assembleIsafDocument(document, book, info, now());
     document.finish();
     const Status saved = file.commit();
     if (!saved.ok()) {

@@ -9,7 +9,7 @@
 
 #include "base/date.h"
 #include "base/progress.h"
-#include "invoices/row_store.h"
+#include "invoices/invoice_book.h"
 #include "isaf/isaf_document.h"
 
 // What the header of an i.SAF file says besides the invoices.
@@ -33,17 +33,17 @@ class IsafFileError : public std::runtime_error {
     Reason reason_;
 };
 
-// Builds the i.SAF 1.2 file from the filled row store and saves it into `folder`. Returns the
-// saved file's path; throws IsafFileError when the store is beyond the schema's caps or the
-// file cannot be saved (an earlier file of the same name then stays whole), and
-// std::runtime_error for a malformed row record. The clock gives the file's creation time.
+// Builds the i.SAF 1.2 file from the filled invoice book and saves it into `folder`. Returns
+// the saved file's path; throws IsafFileError when the book is beyond the schema's caps or the
+// file cannot be saved (an earlier file of the same name then stays whole). The clock gives
+// the file's creation time.
 using UtcClock = std::function<std::chrono::system_clock::time_point()>;
-std::string writeIsafFile(const InvoiceRowStore& store, const IsafFileInfo& info,
+std::string writeIsafFile(const InvoiceBook& book, const IsafFileInfo& info,
                           const std::string& folder, Progress& progress, const UtcClock& now);
 
 // The whole document, header to "</iSAFFile>", with its progress reported.
-void assembleIsafDocument(IsafDocument& document, const InvoiceRowStore& store,
-                          const IsafFileInfo& info, std::chrono::system_clock::time_point created);
+void assembleIsafDocument(IsafDocument& document, const InvoiceBook& book, const IsafFileInfo& info,
+                          std::chrono::system_clock::time_point created);
 
 // "Kolvira_" + payer code + "_" + yyyyMM of the period start + "_" + workplace name + ".xml"
 std::string isafFileName(const IsafFileInfo& info);

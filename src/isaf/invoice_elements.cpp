@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <charconv>
 
+#include "base/text.h"
+#include "invoices/conversions.h"
+
 namespace {
 
 constexpr Lead kInvoice{2, 2};
@@ -16,39 +19,35 @@ struct InvoiceSide {
     std::string_view openInfo;
     std::string_view closeInfo;
     std::string_view id;
-    // Purchase records carry the registration date as field 3, so their counterpart and tax
-    // fields come one later than those of sales records.
     bool registrationDate;
     // The schema requires VATPointDate2 in every sales DocumentTotal and forbids it in a
     // purchase one.
     bool vatPointDate2;
-
-    size_t counterpartField() const { return registrationDate ? 4 : 3; }
-    size_t taxField() const { return counterpartField() + 5; }
 };
 
 constexpr InvoiceSide kPurchase{"<SupplierInfo>", "</SupplierInfo>", "SupplierID", true, false};
 constexpr InvoiceSide kSales{"<CustomerInfo>", "</CustomerInfo>", "CustomerID", false, true};
 
-// "<Invoice>" down to and including "<DocumentTotals>".
-void invoiceHead(IsafDocument& document, const InvoiceSide& side, const RowRecord& record) {
-    const size_t counterpart = side.counterpartField();
+// "<Invoice>" down to and including "<DocumentTotals>". The counterpart is written as the
+// invoice's own row gave it.
+void invoiceHead(IsafDocument& document, const InvoiceSide& side, const Invoice& invoice,
+                 const Counterpart& counterpart) {
     document.line(kInvoice, "<Invoice>");
-    document.element(kInvoiceField, "InvoiceNo", record.field(1));
+    document.element(kInvoiceField, "InvoiceNo", invoice.number);
     document.line(kInvoiceField, side.openInfo);
-    document.element(kInfoField, side.id, record.field(counterpart + 3));
-    document.element(kInfoField, "VATRegistrationNumber", record.field(counterpart + 2));
-    document.element(kInfoField, "RegistrationNumber", record.field(counterpart + 1));
-    document.nillableElement(kInfoField, "Country", record.field(counterpart + 4));
-    document.element(kInfoField, "Name", record.field(counterpart));
+    document.element(kInfoField, side.id, counterpart.id);
+    document.element(kInfoField, "VATRegistrationNumber", orPlaceholder(counterpart.vatCode));
+    document.element(kInfoField, "RegistrationNumber", orPlaceholder(counterpart.companyCode));
+    document.nillableElement(kInfoField, "Country", counterpart.country);
+    document.element(kInfoField, "Name", orPlaceholder(counterpart.name));
     document.line(kInvoiceField, side.closeInfo);
-    document.element(kInvoiceField, "InvoiceDate", record.field(0));
-    document.element(kInvoiceField, "InvoiceType", record.field(2));
+    document.dateElement(kInvoiceField, "InvoiceDate", invoice.date);
+    document.element(kInvoiceField, "InvoiceType", invoice.type);
     document.line(kInvoiceField, "<SpecialTaxation/>");
     document.line(kInvoiceField, "<References/>");
-    document.element(kInvoiceField, "VATPointDate", record.field(0));
+    document.dateElement(kInvoiceField, "VATPointDate", invoice.date);
     if (side.registrationDate) {
-        document.element(kInvoiceField, "RegistrationAccountDate", record.field(3));
+        document.dateElement(kInvoiceField, "RegistrationAccountDate", invoice.registrationDate);
     }
     document.line(kInvoiceField, "<DocumentTotals>");
 }
@@ -58,111 +57,89 @@ void invoiceTail(IsafDocument& document) {
     document.line(kInvoice, "</Invoice>");
 }
 
-// The empty tax code, percentage and amount take the nil form: the schema allows no empty
-// value there.
-void documentTotal(IsafDocument& document, std::string_view taxableValue, std::string_view taxCode,
-                   std::string_view percentage, std::string_view vatAmount,
-                   std::string_view vatPointDate2) {
+// The empty tax code and percentage and a missing amount take the nil form: the schema allows
+// no empty value there.
+void documentTotal(IsafDocument& document, const TaxLine& line, std::string_view code,
+                   std::string_view percentage, std::optional<Date> vatPointDate2) {
     document.line(kTotal, "<DocumentTotal>");
-    document.amountElement(kTotalField, "TaxableValue", taxableValue);
-    document.nillableElement(kTotalField, "TaxCode", taxCode);
+    document.moneyElement(kTotalField, "TaxableValue", line.value);
+    document.nillableElement(kTotalField, "TaxCode", code);
     document.nillableElement(kTotalField, "TaxPercentage", percentage);
-    document.nillableAmountElement(kTotalField, "Amount", vatAmount);
-    if (!vatPointDate2.empty()) {
-        document.element(kTotalField, "VATPointDate2", vatPointDate2);
+    document.nillableMoneyElement(kTotalField, "Amount", line.vatAmount);
+    if (vatPointDate2) {
+        document.dateElement(kTotalField, "VATPointDate2", *vatPointDate2);
     }
     document.line(kTotal, "</DocumentTotal>");
 }
 
-std::string_view vatPointDate2(const InvoiceSide& side, const RowRecord& record) {
-    return side.vatPointDate2 ? record.field(0) : std::string_view();
-}
-
 // The percentage of a single-rate invoice is the rate of the sheet it came from, not one
 // derived from its tax code.
-void exportSingleRate(IsafDocument& document, const InvoiceSide& side,
-                      const std::vector<std::string>& records) {
-    const size_t tax = side.taxField();
-    RowRecord record;
-    for (size_t index = 0; index < records.size(); ++index) {
-        document.stepRecord(index);
-        record.assign(records[index]);
-        invoiceHead(document, side, record);
-        documentTotal(document, record.field(tax, ""), record.field(tax + 2, "PVM1"),
-                      record.field(tax + 3, ""), record.field(tax + 1, ""),
-                      vatPointDate2(side, record));
-        invoiceTail(document);
-    }
+void exportSingleRate(IsafDocument& document, const InvoiceSide& side, const Invoice& invoice,
+                      const Counterpart& counterpart) {
+    invoiceHead(document, side, invoice, counterpart);
+    const std::string percentage = invoice.sheetRate ? std::to_string(*invoice.sheetRate) : "";
+    const TaxLine none;
+    const TaxLine& line = invoice.lines.empty() ? none : invoice.lines.front();
+    documentTotal(document, line, line.code, percentage,
+                  side.vatPointDate2 ? std::optional<Date>(invoice.date) : std::nullopt);
+    invoiceTail(document);
 }
 
-void exportMultiRate(IsafDocument& document, const InvoiceSide& side,
-                     const std::vector<std::string>& records) {
-    constexpr size_t kTaxLines = 5;
-    const size_t tax = side.taxField();
-    RowRecord record;
-    for (size_t index = 0; index < records.size(); ++index) {
-        document.stepRecord(index);
-        record.assign(records[index]);
-        invoiceHead(document, side, record);
-        for (size_t line = 0; line < kTaxLines; ++line) {
-            const size_t first = tax + 3 * line;
-            // Only the record's very last field, the fifth line's tax code, may be missing.
-            const std::string_view code =
-                line + 1 < kTaxLines ? record.field(first + 2) : record.field(first + 2, "");
-            ExportDocumentTotal(document, record.field(first), record.field(first + 1), code,
-                                vatPointDate2(side, record));
+void exportMultiRate(IsafDocument& document, const InvoiceSide& side, const Invoice& invoice,
+                     const Counterpart& counterpart) {
+    invoiceHead(document, side, invoice, counterpart);
+    for (const TaxLine& line : invoice.lines) {
+        ExportDocumentTotal(document, line,
+                            side.vatPointDate2 ? std::optional<Date>(invoice.date) : std::nullopt);
+    }
+    invoiceTail(document);
+}
+
+void exportInvoices(IsafDocument& document, const InvoiceSide& side, const Ledger& ledger) {
+    for (const bool multiRate : {false, true}) {
+        size_t index = 0;
+        for (const Invoice& invoice : ledger.invoices) {
+            if (invoice.multiRate != multiRate) {
+                continue;
+            }
+            document.stepRecord(index++);
+            const Counterpart& counterpart = ledger.counterparts[invoice.counterpart];
+            if (multiRate) {
+                exportMultiRate(document, side, invoice, counterpart);
+            } else {
+                exportSingleRate(document, side, invoice, counterpart);
+            }
         }
-        invoiceTail(document);
     }
-}
-
-bool isSpaceOrControl(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isSpaceOrControl(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isSpaceOrControl(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 }  // namespace
 
-void ExportPurchaseInvoices(IsafDocument& document, const std::vector<std::string>& records) {
-    exportSingleRate(document, kPurchase, records);
+void ExportPurchaseInvoices(IsafDocument& document, const Ledger& purchases) {
+    exportInvoices(document, kPurchase, purchases);
 }
 
-void ExportPurchaseMultiRateInvoices(IsafDocument& document,
-                                     const std::vector<std::string>& records) {
-    exportMultiRate(document, kPurchase, records);
+void ExportSalesInvoices(IsafDocument& document, const Ledger& sales) {
+    exportInvoices(document, kSales, sales);
 }
 
-void ExportSalesInvoices(IsafDocument& document, const std::vector<std::string>& records) {
-    exportSingleRate(document, kSales, records);
-}
-
-void ExportSalesMultiRateInvoices(IsafDocument& document, const std::vector<std::string>& records) {
-    exportMultiRate(document, kSales, records);
-}
-
-void ExportDocumentTotal(IsafDocument& document, std::string_view taxableValue,
-                         std::string_view vatAmount, std::string_view taxCode,
-                         std::string_view vatPointDate2) {
-    const std::string_view code = trimmed(taxCode);
+void ExportDocumentTotal(IsafDocument& document, const TaxLine& line,
+                         std::optional<Date> vatPointDate2) {
+    const std::string_view code = trimmed(line.code);
     if (code.empty()) {
         return;
     }
     // The number follows the "PVM" prefix.
     const std::string percentage =
         TaxPercentageForCode(code.size() > 3 ? code.substr(3) : std::string_view());
-    documentTotal(document, taxableValue, code, percentage, vatAmount, vatPointDate2);
+    documentTotal(document, line, code, percentage, vatPointDate2);
 }
 
 std::string TaxPercentageForCode(std::string_view number) {
+    return listedTaxPercentage(number).value_or("21");
+}
+
+std::optional<std::string> listedTaxPercentage(std::string_view number) {
     if (!number.empty() && number.front() == '+') {
         number.remove_prefix(1);
     }
@@ -171,6 +148,7 @@ std::string TaxPercentageForCode(std::string_view number) {
     if (error != std::errc() || end != number.data() + number.size()) {
         code = 0;
     }
+    constexpr int kTwentyOne[] = {1, 6, 9, 16, 20, 21, 25, 32, 43};
     constexpr int kNine[] = {2, 7, 17, 26, 30, 44};
     constexpr int kFive[] = {3, 8, 18, 27, 31, 37, 40, 45};
     constexpr int kZero[] = {12, 13, 14, 28, 33, 35, 38, 41, 46};
@@ -178,6 +156,9 @@ std::string TaxPercentageForCode(std::string_view number) {
     const auto holds = [code](const auto& codes) {
         return std::find(std::begin(codes), std::end(codes), code) != std::end(codes);
     };
+    if (holds(kTwentyOne)) {
+        return "21";
+    }
     if (holds(kNine)) {
         return "9";
     }
@@ -190,6 +171,5 @@ std::string TaxPercentageForCode(std::string_view number) {
     if (holds(kNone)) {
         return "";
     }
-    // 1, 6, 9, 16, 20, 21, 25, 32, 43 and every number outside the table.
-    return "21";
+    return std::nullopt;
 }

@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <stdexcept>
 
 #include "base/atomic_file.h"
-#include "invoices/row_store.h"
 #include "isaf/xml_text.h"
 
 namespace {
@@ -36,8 +34,7 @@ char* IsafDocument::grow(size_t size) {
     return bytes_.data() + old;
 }
 
-bool IsafDocument::plainElement(Lead lead, std::string_view name, std::string_view value,
-                                bool decimalPoint) {
+bool IsafDocument::plainElement(Lead lead, std::string_view name, std::string_view value) {
     if (plainXmlTextLength(value) != value.size()) {
         return false;
     }
@@ -51,9 +48,6 @@ bool IsafDocument::plainElement(Lead lead, std::string_view name, std::string_vi
     put(name);
     *at++ = '>';
     put(value);
-    if (decimalPoint) {
-        std::replace(at - value.size(), at, ',', '.');
-    }
     put("</");
     put(name);
     *at = '>';
@@ -102,19 +96,24 @@ void IsafDocument::nillableElement(Lead lead, std::string_view name, std::string
     }
 }
 
-void IsafDocument::amountElement(Lead lead, std::string_view name, std::string_view amount) {
-    if (!plainElement(lead, name, amount, true)) {
-        element(lead, name, withDecimalPoint(std::string(amount)));
+void IsafDocument::moneyElement(Lead lead, std::string_view name, Money amount) {
+    char text[Money::kMaxTextLength];
+    plainElement(lead, name, std::string_view(text, amount.write(text)));
+}
+
+void IsafDocument::nillableMoneyElement(Lead lead, std::string_view name,
+                                        std::optional<Money> amount) {
+    if (amount) {
+        moneyElement(lead, name, *amount);
+    } else {
+        nillableElement(lead, name, {});
     }
 }
 
-void IsafDocument::nillableAmountElement(Lead lead, std::string_view name,
-                                         std::string_view amount) {
-    if (amount.empty()) {
-        nillableElement(lead, name, amount);
-    } else {
-        amountElement(lead, name, amount);
-    }
+void IsafDocument::dateElement(Lead lead, std::string_view name, Date date) {
+    char text[10];
+    date.write(text);
+    plainElement(lead, name, std::string_view(text, sizeof text));
 }
 
 void IsafDocument::beginPhase(size_t total) {
@@ -149,34 +148,4 @@ std::vector<std::string> IsafDocument::lines() const {
         rest.remove_prefix(std::min(end + kLineEnd.size(), rest.size()));
     }
     return result;
-}
-
-void RowRecord::assign(std::string_view record) {
-    const std::string_view separator = InvoiceRowStore::kFieldSeparator;
-    fields_.clear();
-    fields_.reserve(24);  // the longest record, a purchase multi-rate one
-    for (;;) {
-        const size_t end = record.find(separator);
-        fields_.push_back(record.substr(0, end));
-        if (end == std::string_view::npos) {
-            break;
-        }
-        record.remove_prefix(end + separator.size());
-    }
-}
-
-std::string_view RowRecord::field(size_t n) const {
-    if (n >= fields_.size()) {
-        throw std::runtime_error("row record without field " + std::to_string(n));
-    }
-    return fields_[n];
-}
-
-std::string_view RowRecord::field(size_t n, std::string_view fallback) const {
-    return n < fields_.size() ? fields_[n] : fallback;
-}
-
-std::string withDecimalPoint(std::string amount) {
-    std::replace(amount.begin(), amount.end(), ',', '.');
-    return amount;
 }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/date.h"
 #include "base/progress.h"
+#include "invoices/invoice_book.h"
 
 class ReplacingFile;
 
@@ -33,9 +36,11 @@ class IsafDocument {
     void element(Lead lead, std::string_view name, std::string_view value);
     // As element(), but an empty value gives the nil form the schema asks for.
     void nillableElement(Lead lead, std::string_view name, std::string_view value);
-    // An amount element: the regional decimal comma of `amount` written as a full stop.
-    void amountElement(Lead lead, std::string_view name, std::string_view amount);
-    void nillableAmountElement(Lead lead, std::string_view name, std::string_view amount);
+    // An amount with a decimal point and two decimals; none gives the nil form.
+    void moneyElement(Lead lead, std::string_view name, Money amount);
+    void nillableMoneyElement(Lead lead, std::string_view name, std::optional<Money> amount);
+    // A date, "yyyy-mm-dd".
+    void dateElement(Lead lead, std::string_view name, Date date);
 
     // A new progress phase over `total` records.
     void beginPhase(size_t total);
@@ -58,10 +63,9 @@ class IsafDocument {
     void endLine();
     // Adds `size` bytes to the end and returns where they begin.
     char* grow(size_t size);
-    // "<name>value</name>" and the line end, when the value goes in unchanged (but for a
-    // decimal comma made a full stop, when asked); false, writing nothing, otherwise.
-    bool plainElement(Lead lead, std::string_view name, std::string_view value,
-                      bool decimalPoint = false);
+    // "<name>value</name>" and the line end, when the value goes in unchanged; false, writing
+    // nothing, otherwise.
+    bool plainElement(Lead lead, std::string_view name, std::string_view value);
 
     Progress& progress_;
     ReplacingFile* file_ = nullptr;
@@ -69,24 +73,3 @@ class IsafDocument {
     std::string status_;
     int phaseTotal_ = 0;
 };
-
-// One row record split into its fields at every "|||", numbered from 0. A field the record
-// does not reach is an error, unless the element writer names a default for it. The fields
-// are views into the record, which must outlive this.
-class RowRecord {
-  public:
-    RowRecord() = default;
-    explicit RowRecord(std::string_view record) { assign(record); }
-    // Splits another record, keeping the room of the fields' list.
-    void assign(std::string_view record);
-
-    // Throws std::runtime_error when the record has no such field.
-    std::string_view field(size_t n) const;
-    std::string_view field(size_t n, std::string_view fallback) const;
-
-  private:
-    std::vector<std::string_view> fields_;
-};
-
-// An amount text as the schema reads it: the regional decimal comma turned into a full stop.
-std::string withDecimalPoint(std::string amount);

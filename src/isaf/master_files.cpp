@@ -2,10 +2,12 @@
 
 #include <string>
 
+#include "invoices/conversions.h"
+
 namespace {
 
 // Customers and Suppliers differ only in the element names.
-void exportCounterparts(IsafDocument& document, const CounterpartList& counterparts,
+void exportCounterparts(IsafDocument& document, const CounterpartTable& counterparts,
                         const std::string& element) {
     constexpr Lead outer{6, 0};
     constexpr Lead inner{8, 0};
@@ -13,25 +15,24 @@ void exportCounterparts(IsafDocument& document, const CounterpartList& counterpa
     const std::string close = "</" + element + ">";
     const std::string id = element + "ID";
     size_t index = 0;
-    counterparts.forEach([&](const std::string& text) {
+    counterparts.forEachListed([&](const Counterpart& counterpart) {
         document.stepRecord(index++);
-        const RowRecord record(text);
         document.line(outer, open);
-        document.element(inner, id, record.field(3));
-        document.element(inner, "VATRegistrationNumber", record.field(2));
-        document.element(inner, "RegistrationNumber", record.field(1));
-        document.nillableElement(inner, "Country", record.field(4, ""));
-        document.element(inner, "Name", record.field(0));
+        document.element(inner, id, counterpart.id);
+        document.element(inner, "VATRegistrationNumber", orPlaceholder(counterpart.vatCode));
+        document.element(inner, "RegistrationNumber", orPlaceholder(counterpart.companyCode));
+        document.nillableElement(inner, "Country", counterpart.country);
+        document.element(inner, "Name", orPlaceholder(counterpart.name));
         document.line(outer, close);
     });
 }
 
 }  // namespace
 
-void ExportCustomers(IsafDocument& document, const CounterpartList& customers) {
+void ExportCustomers(IsafDocument& document, const CounterpartTable& customers) {
     exportCounterparts(document, customers, "Customer");
 }
 
-void ExportSuppliers(IsafDocument& document, const CounterpartList& suppliers) {
+void ExportSuppliers(IsafDocument& document, const CounterpartTable& suppliers) {
     exportCounterparts(document, suppliers, "Supplier");
 }

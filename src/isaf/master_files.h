@@ -1,10 +1,10 @@
 #pragma once
 
-#include "invoices/row_store.h"
+#include "invoices/invoice_book.h"
 #include "isaf/isaf_document.h"
 
-// One Customer element per record of the customer list, in the list's order.
-void ExportCustomers(IsafDocument& document, const CounterpartList& customers);
+// One Customer element per counterpart the customer table lists, in its order.
+void ExportCustomers(IsafDocument& document, const CounterpartTable& customers);
 
-// One Supplier element per record of the supplier list, in the list's order.
-void ExportSuppliers(IsafDocument& document, const CounterpartList& suppliers);
+// One Supplier element per counterpart the supplier table lists, in its order.
+void ExportSuppliers(IsafDocument& document, const CounterpartTable& suppliers);

@@ -1,88 +1,79 @@
 #include "isaf/summary.h"
 
-#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
-#include <set>
+#include <limits>
 #include <tuple>
+#include <vector>
 
-#include "isaf/isaf_document.h"
+#include "base/text.h"
 
 namespace {
 
-// Amount text ("-12,34" or "12.34") in cents; sums are kept in whole cents so that thousands of
-// invoices add up exactly.
-long long cents(const std::string& amount) {
-    const std::string text = withDecimalPoint(amount);
-    if (text.empty()) {
-        return 0;
+// Adds one invoice's tax lines; sums are kept in whole cents, so that thousands of invoices add
+// up exactly.
+void addInvoice(TotalsByTaxCode& side, const Invoice& invoice) {
+    std::vector<TaxLineTotals> totals;
+    totals.reserve(invoice.lines.size());
+    for (const TaxLine& line : invoice.lines) {
+        totals.push_back({line.code, line.value.cents, line.vatAmount.value_or(Money{}).cents});
     }
-    const bool negative = text.front() == '-';
-    const size_t point = text.find('.');
-    const long long whole = std::llabs(std::strtoll(text.c_str(), nullptr, 10));
-    long long fraction = 0;
-    if (point != std::string::npos) {
-        const std::string digits = (text.substr(point + 1) + "00").substr(0, 2);
-        fraction = std::strtoll(digits.c_str(), nullptr, 10);
-    }
-    const long long value = whole * 100 + fraction;
-    return negative ? -value : value;
+    addInvoiceTotals(side, totals);
 }
 
-// Adds one invoice's tax lines; an invoice counts once for each tax code it holds.
-void addInvoice(TotalsByTaxCode& side, const RowRecord& record, size_t firstLine, size_t lines,
-                size_t singleCodeDefaultField) {
-    std::set<std::string> codes;
-    for (size_t line = 0; line < lines; ++line) {
-        const size_t value = firstLine + line * 3;
-        const std::string code(
-            record.field(value + 2, lines == 1 && singleCodeDefaultField ? "PVM1" : ""));
-        if (lines > 1 && code.empty()) {
-            continue;  // a multi-rate line without a code is not written to the file
+void addLedger(TotalsByTaxCode& side, const Ledger& ledger) {
+    for (const Invoice& invoice : ledger.invoices) {
+        addInvoice(side, invoice);
+    }
+}
+
+long long saturatingSum(long long a, long long b) {
+    long long sum = 0;
+    if (__builtin_add_overflow(a, b, &sum)) {
+        return b < 0 ? std::numeric_limits<long long>::min()
+                     : std::numeric_limits<long long>::max();
+    }
+    return sum;
+}
+
+// Pads to a width counted in characters, not bytes, so Lithuanian letters keep columns straight.
+std::string padded(const std::string& text, size_t width, bool right) {
+    const size_t characters = characterCount(text);
+    const std::string fill(width > characters ? width - characters : 0, ' ');
+    return right ? fill + text : text + fill;
+}
+
+}  // namespace
+
+void addInvoiceTotals(TotalsByTaxCode& side, const std::vector<TaxLineTotals>& lines) {
+    for (size_t line = 0; line < lines.size(); ++line) {
+        TaxCodeTotals& totals = side[std::string(lines[line].taxCode)];
+        totals.taxableCents = saturatingSum(totals.taxableCents, lines[line].taxableCents);
+        totals.vatCents = saturatingSum(totals.vatCents, lines[line].vatCents);
+        bool counted = false;
+        for (size_t earlier = 0; earlier < line && !counted; ++earlier) {
+            counted = lines[earlier].taxCode == lines[line].taxCode;
         }
-        TaxCodeTotals& totals = side[code];
-        totals.taxableCents += cents(std::string(record.field(value, "")));
-        totals.vatCents += cents(std::string(record.field(value + 1, "")));
-        if (codes.insert(code).second) {
+        if (!counted) {
             ++totals.invoices;
         }
     }
 }
 
-// Pads to a width counted in characters, not bytes, so Lithuanian letters keep columns straight.
-std::string padded(const std::string& text, size_t width, bool right) {
-    size_t characters = 0;
-    for (const char c : text) {
-        characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
-    }
-    const std::string fill(width > characters ? width - characters : 0, ' ');
-    return right ? fill + text : text + fill;
-}
-
-std::string money(long long centsValue) {
+std::string centsText(long long cents) {
+    // Unsigned, so that the lowest value has a magnitude too.
+    const unsigned long long magnitude = cents < 0 ? 0ULL - static_cast<unsigned long long>(cents)
+                                                   : static_cast<unsigned long long>(cents);
     char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%s%lld.%02lld", centsValue < 0 ? "-" : "",
-                  std::llabs(centsValue) / 100, std::llabs(centsValue) % 100);
+    std::snprintf(buffer, sizeof buffer, "%s%llu.%02llu", cents < 0 ? "-" : "", magnitude / 100,
+                  magnitude % 100);
     return buffer;
 }
 
-}  // namespace
-
-IsafSummary summarize(const InvoiceRowStore& store) {
+IsafSummary summarize(const InvoiceBook& book) {
     IsafSummary summary;
-    // Purchase records: the tax line starts at field 9; sales records at field 8.
-    for (const auto& record : store.purchaseInvoices) {
-        addInvoice(summary.purchases, RowRecord(record), 9, 1, 1);
-    }
-    for (const auto& record : store.purchaseMultiRateInvoices) {
-        addInvoice(summary.purchases, RowRecord(record), 9, 5, 0);
-    }
-    for (const auto& record : store.salesInvoices) {
-        addInvoice(summary.sales, RowRecord(record), 8, 1, 1);
-    }
-    for (const auto& record : store.salesMultiRateInvoices) {
-        addInvoice(summary.sales, RowRecord(record), 8, 5, 0);
-    }
+    addLedger(summary.purchases, book.purchases);
+    addLedger(summary.sales, book.sales);
     return summary;
 }
 
@@ -110,12 +101,12 @@ std::string formatSummary(const IsafSummary& summary) {
         TaxCodeTotals all;
         for (const auto& [code, totals] : codes) {
             row(name, code.empty() ? "-" : code, std::to_string(totals.invoices),
-                money(totals.taxableCents), money(totals.vatCents));
+                centsText(totals.taxableCents), centsText(totals.vatCents));
             all.invoices += totals.invoices;
-            all.taxableCents += totals.taxableCents;
-            all.vatCents += totals.vatCents;
+            all.taxableCents = saturatingSum(all.taxableCents, totals.taxableCents);
+            all.vatCents = saturatingSum(all.vatCents, totals.vatCents);
         }
-        row(name, "Iš viso", "", money(all.taxableCents), money(all.vatCents));
+        row(name, "Iš viso", "", centsText(all.taxableCents), centsText(all.vatCents));
     };
     side("Pirkimai", summary.purchases);
     side("Pardavimai", summary.sales);

@@ -6,10 +6,6 @@
 
 namespace {
 
-bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
 // Looked up rather than compared: every byte of every value passes here.
 constexpr auto kPlain = [] {
     std::array<bool, 256> plain{};
@@ -65,17 +61,4 @@ size_t plainXmlTextLength(std::string_view value) {
         ++i;
     }
     return i;
-}
-
-std::string_view firstCharacters(std::string_view utf8, size_t count) {
-    size_t end = 0;
-    for (size_t characters = 0; end < utf8.size(); ++end) {
-        if (!isContinuation(static_cast<unsigned char>(utf8[end]))) {
-            if (characters == count) {
-                break;
-            }
-            ++characters;
-        }
-    }
-    return utf8.substr(0, end);
 }

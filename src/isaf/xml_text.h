@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/text.h"
+
 // A value as it goes between two tags of the i.SAF file: "&", "<" and ">" escaped, and every
 // character that XML 1.0 does not allow in a document dropped (control characters other than
 // tab, LF and CR, U+FFFE, U+FFFF, and bytes that are not well-formed UTF-8). Each value passes
@@ -14,6 +16,3 @@ void appendXmlText(std::string& out, std::string_view value);
 // How many leading bytes of `value` go into the file unchanged (printable ASCII other than
 // "&", "<" and ">"): all of them for nearly every value.
 size_t plainXmlTextLength(std::string_view value);
-
-// At most the first `count` characters (not bytes) of a UTF-8 text.
-std::string_view firstCharacters(std::string_view utf8, size_t count);

@@ -1,6 +1,8 @@
 #include "run/generation_run.h"
 
 #include <algorithm>
+#include <new>
+#include <string_view>
 
 #include "base/atomic_file.h"
 #include "base/desktop_shell.h"
@@ -9,6 +11,8 @@
 #include "run/counterpart_counter.h"
 
 namespace {
+
+constexpr std::string_view kProgramFault = "Programos klaida: ";
 
 bool allOf(const std::string& text, bool (*accept)(char)) {
     return std::all_of(text.begin(), text.end(), accept);
@@ -35,11 +39,10 @@ bool isValidPeriod(const Period& period) {
            !(period.to < Date{2016, 9, 1}) && !(Date{2100, 1, 1} < period.to);
 }
 
-std::string exportIsafFile(const InvoiceRowStore& store, const RunInputs& inputs,
-                           Progress& progress) {
+std::string exportIsafFile(const InvoiceBook& book, const RunInputs& inputs, Progress& progress) {
     const IsafFileInfo info{inputs.payerCode, inputs.workplaceName, inputs.period,
                             inputs.programVersion};
-    return writeIsafFile(store, info, inputs.outputFolder, progress,
+    return writeIsafFile(book, info, inputs.outputFolder, progress,
                          [] { return std::chrono::system_clock::now(); });
 }
 
@@ -77,14 +80,14 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
     CounterpartCounter counter(settings);
     try {
         progress.setStatus("Atidarome failą");
-        const auto workbook = open(inputs.workbookPath, inputs.regional);
+        const auto workbook = open(inputs.workbookPath);
         progress.setStatus("Patikrinimas");
         progress.processEvents();
 
-        InvoiceRowStore store;
+        InvoiceBook book;
         ErrorList errors;
         SheetReading reading{*workbook, inputs.period, inputs.regional, progress,
-                             store,     errors,        counter};
+                             book,      errors,        counter};
         for (int sheet = 1; sheet <= 6; ++sheet) {
             readPurchaseSheet(reading, sheet);
         }
@@ -94,8 +97,8 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
 
         RunResult result{RunOutcome::BadlyFilledCells, {}};
         if (!errors.hasEntries()) {
-            if (!store.empty()) {
-                result = {RunOutcome::Saved, exporter(store, inputs, progress)};
+            if (!book.empty()) {
+                result = {RunOutcome::Saved, exporter(book, inputs, progress)};
                 prompts.showSaved(result.savedPath);
             } else {
                 prompts.showMessage(MessageKind::Information,
@@ -103,7 +106,7 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
                 result = {RunOutcome::NoRows, {}};
             }
         }
-        store = InvoiceRowStore{};
+        book = InvoiceBook{};
         if (errors.hasEntries()) {
             // The workbook is shown first, so the user sees it behind the list.
             workbook->present(prompts.desktop());
@@ -123,10 +126,20 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
     } catch (const RunFailure& failure) {
         prompts.showMessage(MessageKind::Error, failure.what());
         return {failure.outcome(), {}};
-    } catch (...) {
+    } catch (const WorkbookError&) {
         prompts.showMessage(MessageKind::Error,
                             "Blogai užpildytas failas " + inputs.workbookFileName);
         return {RunOutcome::UnreadableWorkbook, {}};
+    } catch (const std::bad_alloc&) {
+        prompts.showMessage(MessageKind::Error, std::string(kProgramFault) + "pritrūko atminties");
+        return {RunOutcome::ProgramFault, {}};
+    } catch (const std::exception& fault) {
+        // Not the workbook's fault: saying so would send the user hunting for an error in it.
+        prompts.showMessage(MessageKind::Error, std::string(kProgramFault) + fault.what());
+        return {RunOutcome::ProgramFault, {}};
+    } catch (...) {
+        prompts.showMessage(MessageKind::Error, std::string(kProgramFault) + "nežinoma išimtis");
+        return {RunOutcome::ProgramFault, {}};
     }
 }
 

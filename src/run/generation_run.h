@@ -6,7 +6,7 @@
 
 #include "base/profile_file.h"
 #include "base/progress.h"
-#include "invoices/row_store.h"
+#include "invoices/invoice_book.h"
 #include "run/run_front_end.h"
 #include "workbook/workbook_connection.h"
 
@@ -24,6 +24,8 @@ enum class RunOutcome {
     NoRows,
     Saved,
     Cancelled,
+    CounterCannotGoOn,  // the automatic counterpart counter stored in the settings cannot go on
+    ProgramFault,       // a fault of the program itself, not of the workbook or a file
 };
 
 struct RunResult {
@@ -48,15 +50,14 @@ class RunFailure : public std::runtime_error {
 // nothing. No file is half written: the i.SAF file replaces the old one only when it is whole.
 class RunCancelled : public std::exception {};
 
-// Builds and saves the i.SAF file from a filled row store; returns the saved file's path.
-using Exporter = std::function<std::string(const InvoiceRowStore&, const RunInputs&, Progress&)>;
+// Builds and saves the i.SAF file from a filled invoice book; returns the saved file's path.
+using Exporter = std::function<std::string(const InvoiceBook&, const RunInputs&, Progress&)>;
 
 // The real i.SAF writer, saving into the inputs' output folder.
-std::string exportIsafFile(const InvoiceRowStore& store, const RunInputs& inputs,
-                           Progress& progress);
+std::string exportIsafFile(const InvoiceBook& book, const RunInputs& inputs, Progress& progress);
 
 // One generation run, from the press of the generate button until the front end is ready
-// again: the checks of the inputs, the twelve sheets read into a fresh row store, then the
+// again: the checks of the inputs, the twelve sheets read into a fresh invoice book, then the
 // error list, the message that the workbook holds no rows, or the i.SAF file. The front end
 // shows itself busy around the call.
 RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& progress,

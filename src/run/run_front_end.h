@@ -4,7 +4,7 @@
 
 #include "base/date.h"
 #include "base/message_boxes.h"
-#include "base/regional_settings.h"
+#include "invoices/regional_settings.h"
 
 class DesktopShell;
 

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "base/text.h"
+
 namespace {
 
 constexpr size_t kColumns = 45;
@@ -11,9 +13,6 @@ bool isBreakCharacter(char c) {
 }
 bool isQuote(char c) {
     return c == '\'' || c == '"';
-}
-bool startsCharacter(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
 }
 
 }  // namespace

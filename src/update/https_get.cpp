@@ -39,9 +39,15 @@ std::string trustedWith(CURL* curl, const std::string& extraCaFile) {
     return bundle + "\n" + readWholeFile(extraCaFile).bytes;
 }
 
+int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* cancelled = static_cast<const std::atomic<bool>*>(user);
+    return cancelled != nullptr && cancelled->load() ? 1 : 0;  // 1 aborts the transfer
+}
+
 }  // namespace
 
-std::optional<std::string> httpsGet(const std::string& url, const std::string& extraCaFile) {
+std::optional<std::string> httpsGet(const std::string& url, const std::string& extraCaFile,
+                                    const std::atomic<bool>* cancelled) {
     ensureCurlReady();
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
     if (!curl) {
@@ -66,6 +72,9 @@ std::optional<std::string> httpsGet(const std::string& url, const std::string& e
         curl_blob blob{trusted.data(), trusted.size(), CURL_BLOB_COPY};
         curl_easy_setopt(h, CURLOPT_CAINFO_BLOB, &blob);
     }
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, cancelled);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, collect);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &body);
     if (curl_easy_perform(h) != CURLE_OK) {

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <map>
 
-#include "workbook/workbook_connection.h"
 #include "base/text_codec.h"
+#include "workbook/workbook_connection.h"
 
 // The record layouts are those of the published Excel binary file format: every record is a
 // 16-bit type and a 16-bit length followed by its data; the workbook globals come first, each

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "workbook/cell_text.h"
+#include "workbook/cell_value.h"
 
 // The cells of an .xls workbook (BIFF8, and BIFF5/7 of Excel 5 and 95) read from its workbook
 // stream, as typed values; turning them into text is the connection's business.

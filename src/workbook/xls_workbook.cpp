@@ -1,15 +1,15 @@
 #include "workbook/xls_workbook.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 
-#include "workbook/cell_text.h"
+#include "base/desktop_shell.h"
+#include "base/text.h"
 #include "workbook/compound_file.h"
 #include "workbook/workbook_limits.h"
-#include "workbook/workbook_sheet_names.h"
-#include "base/desktop_shell.h"
 
 namespace {
 
@@ -71,8 +71,7 @@ std::string workbookStream(const std::string& bytes) {
 
 }  // namespace
 
-XlsWorkbook::XlsWorkbook(std::string path, const RegionalSettings& regional)
-    : path_(std::move(path)), regional_(regional) {
+XlsWorkbook::XlsWorkbook(std::string path) : path_(std::move(path)) {
     std::string bytes = readWholeFile(path_);
     try {
         std::string stream = workbookStream(bytes);
@@ -89,7 +88,7 @@ void XlsWorkbook::selectSheet(std::string_view name) {
     }
     sheet_.reset();
     for (const BiffWorkbook::Sheet& sheet : book_->sheets()) {
-        if (sameSheetName(sheet.name, name)) {
+        if (equalsIgnoringCase(sheet.name, name)) {
             try {
                 sheet_ = book_->readSheet(sheet);
             } catch (const WorkbookError& error) {
@@ -102,11 +101,7 @@ void XlsWorkbook::selectSheet(std::string_view name) {
     throw WorkbookError("the workbook has no sheet \"" + std::string(name) + "\"");
 }
 
-std::string XlsWorkbook::cellText(int row, int column) {
-    return std::string(cellView(row, column));
-}
-
-std::string_view XlsWorkbook::cellView(int row, int column) {
+CellValue XlsWorkbook::cell(int row, int column) {
     if (sheet_ == nullptr) {
         throw WorkbookError(book_ == nullptr ? "the workbook is closed" : "no sheet selected");
     }
@@ -114,27 +109,44 @@ std::string_view XlsWorkbook::cellView(int row, int column) {
         throw WorkbookError("cell (" + std::to_string(row) + ", " + std::to_string(column) +
                             ") lies outside the columns that are read");
     }
+    CellValue value;
     const BiffCell* cell =
         sheet_->cell(static_cast<std::uint32_t>(row - 1), static_cast<std::uint16_t>(column - 1));
     if (cell == nullptr) {
-        return {};
+        return value;
     }
     const auto cellName = [&] {
         return "sheet " + sheetName_ + ", cell " + cellReference(row, column);
     };
     switch (cell->kind) {
         case BiffCellKind::empty:
-            return {};
+            return value;
         case BiffCellKind::text:
-            return cell->text;
-        case BiffCellKind::number:
+            value.kind = CellValue::Kind::text;
+            value.text = cell->text;
+            return value;
+        case BiffCellKind::number: {
             if (!std::isfinite(cell->number)) {
                 throw WorkbookError(cellName() + " holds a bad number");
             }
-            viewed_ = formatNumberCell(cell->number, cell->date, book_->dateSystem(), regional_);
-            return viewed_;
+            if (cell->date) {
+                if (const auto date = cellDateTime(cell->number, book_->dateSystem())) {
+                    value.kind = CellValue::Kind::date;
+                    value.date = *date;
+                    return value;
+                }
+            }
+            // The shortest text that reads back to the double: what an .xlsx file holds.
+            const auto written =
+                std::to_chars(std::begin(written_), std::end(written_), cell->number);
+            value.kind = CellValue::Kind::number;
+            value.text = std::string_view(written_, static_cast<size_t>(written.ptr - written_));
+            return value;
+        }
         case BiffCellKind::boolean:
-            return booleanCellText(cell->number != 0);
+            value.kind = CellValue::Kind::boolean;
+            value.boolean = cell->number != 0;
+            return value;
         case BiffCellKind::error:
             throw WorkbookError(cellName() + " holds the error value " +
                                 errorValueText(cell->number));

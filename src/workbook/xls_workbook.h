@@ -8,22 +8,21 @@
 
 // An .xls workbook (BIFF8, or BIFF5/7 of Excel 5 and 95, inside a compound file), read in the
 // process: the workbook stream at open, each worksheet whole when it is selected. The cells
-// come typed from the BIFF reader and get their texts here.
+// come typed from the BIFF reader; a number is handed on written out as an .xlsx holds it.
 class XlsWorkbook : public WorkbookConnection {
   public:
-    XlsWorkbook(std::string path, const RegionalSettings& regional);
+    explicit XlsWorkbook(std::string path);
 
     void selectSheet(std::string_view name) override;
-    std::string cellText(int row, int column) override;
-    std::string_view cellView(int row, int column) override;
+    CellValue cell(int row, int column) override;
     void present(DesktopShell& desktop) override;
     void quit() override;
 
   private:
     std::string path_;
-    RegionalSettings regional_;
     std::unique_ptr<BiffWorkbook> book_;
     std::unique_ptr<BiffSheet> sheet_;
     std::string sheetName_;
-    std::string viewed_;  // the text cellView made last
+    // A number cell's value written out as an .xlsx file writes it, for the cell() given last.
+    char written_[32] = {};
 };

@@ -6,7 +6,7 @@
 #include <map>
 
 #include "base/desktop_shell.h"
-#include "workbook/workbook_sheet_names.h"
+#include "base/text.h"
 
 namespace {
 
@@ -174,8 +174,7 @@ bool parseIsoDate(std::string_view text, int& year, int& month, int& day, int& s
 
 }  // namespace
 
-XlsxWorkbook::XlsxWorkbook(std::string path, const RegionalSettings& regional)
-    : path_(std::move(path)), regional_(regional) {
+XlsxWorkbook::XlsxWorkbook(std::string path) : path_(std::move(path)) {
     int code = 0;
     archive_ = zip_open(path_.c_str(), ZIP_RDONLY, &code);
     if (archive_ == nullptr) {
@@ -203,13 +202,13 @@ XlsxWorkbook::XlsxWorkbook(std::string path, const RegionalSettings& regional)
         }
         readWorkbook(workbookPart);
     } catch (...) {
-        quit();
+        release();
         throw;
     }
 }
 
 XlsxWorkbook::~XlsxWorkbook() {
-    quit();
+    release();
 }
 
 void XlsxWorkbook::readWorkbook(const std::string& workbookPart) {
@@ -218,7 +217,7 @@ void XlsxWorkbook::readWorkbook(const std::string& workbookPart) {
     {
         XmlParser parser;
         parser.setOwner(&reader);
-        XML_SetStartElementHandler(parser.get(), WorkbookPartReader::onStart);
+        parser.setElementHandlers(WorkbookPartReader::onStart);
         parsePart(archive_, workbookPart, parser);
     }
     dateSystem_ = reader.date1904 ? DateSystem::from1904 : DateSystem::from1900;
@@ -242,7 +241,7 @@ void XlsxWorkbook::readStyles(const std::string& part) {
     StylesReader reader;
     XmlParser parser;
     parser.setOwner(&reader);
-    XML_SetElementHandler(parser.get(), StylesReader::onStart, StylesReader::onEnd);
+    parser.setElementHandlers(StylesReader::onStart, StylesReader::onEnd);
     parsePart(archive_, part, parser);
     dateStyles_.clear();
     for (const long format : reader.cellFormats) {
@@ -265,7 +264,7 @@ void XlsxWorkbook::selectSheet(std::string_view name) {
     }
     sheet_.reset();
     for (const auto& sheet : sheets_) {
-        if (sameSheetName(sheet.name, name)) {
+        if (equalsIgnoringCase(sheet.name, name)) {
             sheetName_ = sheet.name;
             sheet_ = std::make_unique<XlsxSheetReader>(archive_, sheet.part, dateStyles_);
             return;
@@ -288,72 +287,66 @@ std::string_view XlsxWorkbook::sharedString(const XlsxCell& cell) const {
     return std::string_view(sharedText_).substr(begin, sharedEnds_[i] - begin);
 }
 
-std::string XlsxWorkbook::cellText(int row, int column) {
-    std::string made;
-    const std::string_view text = cellValue(row, column, made);
-    if (text.data() == made.data()) {
-        return made;
-    }
-    return std::string(text);
-}
-
-std::string_view XlsxWorkbook::cellView(int row, int column) {
-    return cellValue(row, column, viewed_);
-}
-
-std::string_view XlsxWorkbook::cellValue(int row, int column, std::string& made) {
+CellValue XlsxWorkbook::cell(int row, int column) {
     if (sheet_ == nullptr) {
         throw WorkbookError(archive_ == nullptr ? "the workbook is closed" : "no sheet selected");
     }
-    if (row < 1 || row > kMaxRow || column < 1 || column > kMaxColumn) {
+    if (row < 1 || column < 1 || column > kMaxColumn) {
         throw WorkbookError("cell (" + std::to_string(row) + ", " + std::to_string(column) +
                             ") lies outside the columns that are read");
+    }
+    if (row > kMaxRow) {
+        return {};  // below the grid: a sheet filled to its last row ends with empty rows there
     }
     const XlsxRow* cells = sheet_->row(row);
     if (cells == nullptr) {
         return {};
     }
     const XlsxCell& cell = cells->cells[static_cast<size_t>(column - 1)];
+    CellValue value;
     using Kind = XlsxCell::Kind;
     switch (cell.kind) {
         case Kind::empty:
-            return {};
-        case Kind::number: {
-            if (!cell.dateStyle && formatWrittenCellNumber(cell.value, regional_, made)) {
-                return made;
-            }
-            double value = 0;
-            const char* end = cell.value.data() + cell.value.size();
-            const auto result = std::from_chars(cell.value.data(), end, value);
-            if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) {
+            return value;
+        case Kind::number:
+            if (!isWrittenNumber(cell.value)) {
                 throw WorkbookError(cellName(row, column) + " holds a bad number");
             }
-            made = formatNumberCell(value, cell.dateStyle, dateSystem_, regional_);
-            return made;
-        }
+            if (cell.dateStyle) {
+                if (const auto date = cellDateTime(writtenNumberValue(cell.value), dateSystem_)) {
+                    value.kind = CellValue::Kind::date;
+                    value.date = *date;
+                    return value;
+                }
+            }
+            value.kind = CellValue::Kind::number;
+            value.text = cell.value;
+            return value;
         case Kind::sharedString:
+            value.kind = CellValue::Kind::text;
             try {
-                return sharedString(cell);
+                value.text = sharedString(cell);
             } catch (const WorkbookError& error) {
                 throw WorkbookError(cellName(row, column) + ": " + error.what());
             }
+            return value;
         case Kind::inlineString:
         case Kind::formulaString:
-            made = decodeEscapes(cell.value);
-            return made;
+            decoded_ = decodeEscapes(cell.value);
+            value.kind = CellValue::Kind::text;
+            value.text = decoded_;
+            return value;
         case Kind::boolean:
-            return booleanCellText(cell.value == "1" || cell.value == "true");
-        case Kind::isoDate: {
-            int year = 0;
-            int month = 0;
-            int day = 0;
-            int seconds = 0;
-            if (!parseIsoDate(cell.value, year, month, day, seconds)) {
+            value.kind = CellValue::Kind::boolean;
+            value.boolean = cell.value == "1" || cell.value == "true";
+            return value;
+        case Kind::isoDate:
+            value.kind = CellValue::Kind::date;
+            if (!parseIsoDate(cell.value, value.date.year, value.date.month, value.date.day,
+                              value.date.secondsOfDay)) {
                 throw WorkbookError(cellName(row, column) + " holds a bad date");
             }
-            made = formatDateTime(year, month, day, seconds, regional_);
-            return made;
-        }
+            return value;
         case Kind::error:
             throw WorkbookError(cellName(row, column) + " holds the error value " + cell.value);
         case Kind::noValue:
@@ -370,6 +363,10 @@ void XlsxWorkbook::present(DesktopShell& desktop) {
 }
 
 void XlsxWorkbook::quit() {
+    release();
+}
+
+void XlsxWorkbook::release() {
     sheet_.reset();
     if (archive_ != nullptr) {
         zip_discard(archive_);

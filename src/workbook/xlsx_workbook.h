@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "workbook/cell_text.h"
+#include "workbook/cell_value.h"
 #include "workbook/workbook_connection.h"
 #include "workbook/xlsx_sheet_reader.h"
 
@@ -16,16 +16,17 @@
 // each worksheet streamed when it is selected.
 class XlsxWorkbook : public WorkbookConnection {
   public:
-    XlsxWorkbook(std::string path, const RegionalSettings& regional);
+    explicit XlsxWorkbook(std::string path);
     ~XlsxWorkbook() override;
 
     void selectSheet(std::string_view name) override;
-    std::string cellText(int row, int column) override;
-    std::string_view cellView(int row, int column) override;
+    CellValue cell(int row, int column) override;
     void present(DesktopShell& desktop) override;
     void quit() override;
 
   private:
+    // Closes the package; quit() and the destructor alike.
+    void release();
     struct Sheet {
         std::string name;
         std::string part;
@@ -35,12 +36,9 @@ class XlsxWorkbook : public WorkbookConnection {
     void readStyles(const std::string& part);
     void readSharedStrings(const std::string& part);
     std::string_view sharedString(const XlsxCell& cell) const;
-    // The cell's text: a view of the shared strings, or of `made` when it had to be made.
-    std::string_view cellValue(int row, int column, std::string& made);
     std::string cellName(int row, int column) const;
 
     std::string path_;
-    RegionalSettings regional_;
     zip_t* archive_ = nullptr;
     std::vector<Sheet> sheets_;
     DateSystem dateSystem_ = DateSystem::from1900;
@@ -50,5 +48,5 @@ class XlsxWorkbook : public WorkbookConnection {
     std::vector<std::uint32_t> sharedEnds_;
     std::unique_ptr<XlsxSheetReader> sheet_;
     std::string sheetName_;
-    std::string viewed_;  // the text cellView made last
+    std::string decoded_;  // the text of the inline string cell() gave last
 };

@@ -3,6 +3,7 @@
 #include "e2e/cli_runner.h"
 
 #include "base/profile_file.h"
+#include "invoices/sheet_table.h"
 #include "support/schema_check.h"
 #include "support/temp_dir.h"
 #include "support/workbook_builder.h"
@@ -56,7 +57,10 @@ TEST_F(CliTest, HelpAndUsageErrors) {
         {{}, "Dokumentas nepasirinktas"},
         {{"--bogus", "a.xlsx"}, "Nežinoma parinktis --bogus."},
         {{"--from"}, "Parinkčiai --from trūksta reikšmės."},
-        {{"a.xlsx", "b.xlsx"}, "Galima nurodyti tik vieną dokumentą."}};
+        {{"a.xlsx", "b.xlsx"}, "Galima nurodyti tik vieną dokumentą."},
+        {{"--check"}, "Rinkmena nenurodyta."},
+        {{"--check", "--summary", "a.xml"},
+         "Su --check galima nurodyti tik --format ir vieną rinkmeną."}};
     for (const auto& [arguments, message] : usageErrors) {
         const Outcome usage = run(arguments);
         EXPECT_EQ(usage.exitCode, 2) << message;
@@ -68,6 +72,14 @@ TEST_F(CliTest, HelpAndUsageErrors) {
     const Outcome badDate = run({"--from", "2026-13-01", example()});
     EXPECT_EQ(badDate.exitCode, 2);
     EXPECT_EQ(badDate.err, "Neteisingas laikotarpis.\n");
+    // An empty folder is no folder (the file system would take it for the root).
+    const Outcome noFolder =
+        run({"--payer-code", "123456789", "--workplace", "A", "--from", "2026-11-01", "--to",
+             "2026-11-30", "--output-dir", "", example()});
+    EXPECT_EQ(noFolder.exitCode, 2);
+    EXPECT_TRUE(noFolder.err.starts_with("Parinkčiai --output-dir reikia aplanko.\n")) << noFolder.err;
+    EXPECT_EQ(noFolder.out, "");
+    EXPECT_TRUE(outputFiles().empty());
 }
 
 TEST_F(CliTest, ExampleBecomesASchemaValidFileWithItsSummary) {
@@ -135,8 +147,8 @@ TEST_F(CliTest, BadlyFilledCellsAreListedSheetBySheetAndNothingIsWritten) {
     const std::string path = dir.file("klaidos.xlsx");
     {
         WorkbookBuilder book(path);
-        for (const char* name : {"Gau21", "Gau9", "Gau5", "Gau0", "Gau-", "GauKom", "Isr21", "Isr9",
-                                 "Isr5", "Isr0", "Isr-", "IsrKom"}) {
+        for (const std::string_view sheet : kSheetNames) {
+            const std::string name(sheet);
             book.sheet(name);
             if (std::string(name) == "Gau9") {
                 book.date(5, 1, 2026, 11, 3).text(5, 3, "XX").number(5, 9, 10);
@@ -182,3 +194,42 @@ TEST_F(CliTest, TemplateReadsBackWithoutRows) {
 }
 
 }  // namespace
+
+// Installed (the program in <prefix>/bin beside <prefix>/share/kolvira): the user's folders
+// take the files, the version comes from the data folder, and nothing is written under the
+// prefix. The package's own check in CI does the same from /usr/bin.
+TEST_F(CliTest, InstalledProgramWritesIntoTheUsersFolders) {
+    const std::string book = example();
+    const std::string prefix = dir.file("prefix/");
+    std::filesystem::create_directories(prefix + "bin");
+    std::filesystem::create_directories(prefix + "share/kolvira/sablonas");
+    std::filesystem::copy_file(dir.file("kolvira-cli"), prefix + "bin/kolvira-cli");
+    writeFile(prefix + "share/kolvira/versija.ini", "[VERSIJA]\r\nnr=0.1\r\n");
+    std::filesystem::permissions(
+        prefix, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const std::string home = dir.file("home");
+
+    std::string command =
+        "env -u XDG_CONFIG_HOME HOME=" + quoted(home) + " " + quoted(prefix + "bin/kolvira-cli");
+    for (const auto& argument : exampleRun(book)) {
+        command += " " + quoted(argument);
+    }
+    command += " > " + quoted(dir.file("out.txt")) + " 2> " + quoted(dir.file("err.txt"));
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << readFile(dir.file("err.txt"));
+
+    const std::string saved =
+        home + "/Documents/Kolvira/rinkmenos/Kolvira_123456789_202611_PAVYZDYS.xml";
+    EXPECT_EQ(readFile(dir.file("out.txt")), saved + "\n");
+    expectValidIsafFile(saved);
+    EXPECT_NE(readFile(saved).find("<SoftwareVersion>0.1</SoftwareVersion>"), std::string::npos);
+    EXPECT_TRUE(outputFiles().empty());
+    std::vector<std::string> underPrefix;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(prefix)) {
+        underPrefix.push_back(entry.path().string().substr(prefix.size()));
+    }
+    std::sort(underPrefix.begin(), underPrefix.end());
+    EXPECT_EQ(underPrefix,
+              (std::vector<std::string>{"bin", "bin/kolvira-cli", "share", "share/kolvira",
+                                        "share/kolvira/sablonas", "share/kolvira/versija.ini"}));
+}

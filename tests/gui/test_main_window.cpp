@@ -101,7 +101,7 @@ class MainWindowTest : public QObject {
     std::unique_ptr<MainWindow> makeWindow() {
         WindowServices services = testServices(boxes, files, desktop, today);
         services.openWorkbook = book.opener();
-        return std::make_unique<MainWindow>(AppPaths(dir->path()), services);
+        return std::make_unique<MainWindow>(ProgramPaths(dir->path()), services);
     }
 
     std::string settings() const { return readFile(dir->file("_nustatymai.ini")); }
@@ -389,7 +389,7 @@ class MainWindowTest : public QObject {
     void realWorkbookBecomesAFileOrTheErrorList() {
         writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
         writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=SAND1\r\n");
-        MainWindow window(AppPaths(dir->path()),
+        MainWindow window(ProgramPaths(dir->path()),
                           testServices(boxes, files, desktop,
                                        Date{2024, 2, 10}));  // the real connection and writer
 
@@ -475,7 +475,7 @@ class MainWindowTest : public QObject {
             CloseWhileWriting closing(progress, window);
             return exportIsafFile(store, in, closing);
         };
-        MainWindow owned(AppPaths(dir->path()), services);
+        MainWindow owned(ProgramPaths(dir->path()), services);
         window = &owned;
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));

@@ -46,7 +46,7 @@ class PayerRegisterTest : public QObject {
     RecordingDesktop desktop;
 
     std::unique_ptr<MainWindow> makeWindow() {
-        return std::make_unique<MainWindow>(AppPaths(dir->path()),
+        return std::make_unique<MainWindow>(ProgramPaths(dir->path()),
                                             testServices(boxes, files, desktop));
     }
     std::string registerFile() const { return readFile(dir->file("asmenys.txt")); }
@@ -188,7 +188,7 @@ class PayerRegisterTest : public QObject {
         FakeWorkbook book = FakeWorkbook::withAllSheets();
         WindowServices services = testServices(boxes, files, desktop);
         services.openWorkbook = book.opener();
-        MainWindow window(AppPaths(dir->path()), services);
+        MainWindow window(ProgramPaths(dir->path()), services);
         QVERIFY(widget<QPushButton>(window, "btn_koreguoti")->isEnabled());
         boxes.expect(MessageKind::Confirmation,
                      "Ar tikrai norite pašalinti iš sąrašo šį PVM mokėtoją?\n\r\n\rBeta\n\r",

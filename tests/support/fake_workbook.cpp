@@ -1,19 +1,12 @@
 #include "support/fake_workbook.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "base/desktop_shell.h"
+#include "base/text.h"
 #include "invoices/sheet_table.h"
 
 namespace {
-
-std::string lower(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return result;
-}
 
 class FakeConnection : public WorkbookConnection {
   public:
@@ -27,7 +20,7 @@ class FakeConnection : public WorkbookConnection {
 
     void selectSheet(std::string_view name) override {
         for (const auto& [sheetName, cells] : sheets_) {
-            if (lower(sheetName) == lower(name)) {
+            if (equalsIgnoringCase(sheetName, name)) {
                 current_ = sheetName;
                 log_->selected.push_back(sheetName);
                 return;
@@ -36,7 +29,7 @@ class FakeConnection : public WorkbookConnection {
         throw WorkbookError("no sheet named " + std::string(name));
     }
 
-    std::string cellText(int row, int column) override {
+    CellValue cell(int row, int column) override {
         if (current_.empty()) {
             throw WorkbookError("no sheet selected");
         }
@@ -47,7 +40,12 @@ class FakeConnection : public WorkbookConnection {
         }
         const auto& cells = sheets_.at(current_);
         const auto found = cells.find({row, column});
-        return found == cells.end() ? std::string() : found->second;
+        CellValue value;
+        if (found != cells.end() && !found->second.empty()) {
+            value.kind = CellValue::Kind::text;
+            value.text = found->second;
+        }
+        return value;
     }
 
     void present(DesktopShell& desktop) override {
@@ -88,7 +86,7 @@ void FakeWorkbook::setError(const std::string& sheetName, int row, int column) {
 }
 
 WorkbookOpener FakeWorkbook::opener() {
-    return [this](const std::string& path, const RegionalSettings&) {
+    return [this](const std::string& path) {
         log_->opened.push_back(path);
         return std::make_unique<FakeConnection>(path, sheets_, errors_, log_);
     };

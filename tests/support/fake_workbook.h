@@ -7,8 +7,8 @@
 
 #include "workbook/workbook_connection.h"
 
-// An in-memory workbook for tests of the run and the readers: sheets of cell texts, as the
-// workbook connection would give them. It records what was asked of it.
+// An in-memory workbook for tests of the run and the readers: sheets of text cells, as a user
+// types them. It records what was asked of it.
 class FakeWorkbook {
   public:
     using Cells = std::map<std::pair<int, int>, std::string>;  // (row, column) -> text

@@ -2,6 +2,7 @@
 
 #include "base/collation.h"
 #include "base/date.h"
+#include "base/text.h"
 #include "base/text_codec.h"
 
 namespace {
@@ -44,6 +45,19 @@ TEST(TextCodec, Windows1257RoundTripAndRefusal) {
     EXPECT_EQ(decodeOwnTextFile("Šiauliai"), "Šiauliai");
     EXPECT_EQ(decodeOwnTextFile("\xD0iauliai"), "Šiauliai");
     EXPECT_EQ(decodeOwnTextFile("\xEF\xBB\xBFŠ"), "Š");
+}
+
+TEST(Text, TrimCaseAndCharacters) {
+    EXPECT_EQ(trimmed(" \t\r\n x y \x01"), "x y");
+    EXPECT_EQ(trimmed("\xC2\xA0x"), "\xC2\xA0x");  // a no-break space is text
+    EXPECT_TRUE(equalsIgnoringCase("Gau21", "gAU21"));
+    EXPECT_TRUE(equalsIgnoringCase("išrašai", "IŠRAŠAI"));  // beyond ASCII too
+    EXPECT_FALSE(equalsIgnoringCase("Gau2", "Gau21"));
+    EXPECT_FALSE(equalsIgnoringCase("Isr-", "Isr0"));
+    EXPECT_EQ(characterCount("ąčę"), 3u);
+    EXPECT_EQ(characterCount(""), 0u);
+    EXPECT_EQ(firstCharacters("ąčęx", 2), "ąč");
+    EXPECT_EQ(firstCharacters("ab", 5), "ab");
 }
 
 TEST(Collation, LithuanianOrderIgnoringCase) {

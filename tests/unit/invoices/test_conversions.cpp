@@ -9,16 +9,16 @@ namespace {
 const RegionalSettings kLithuanian = lithuanianSettings();
 
 RegionalSettings monthFirstSettings() {
-    RegionalSettings settings;
-    settings.decimalSeparator = ".";
-    settings.thousandsSeparator = ",";
-    settings.shortDateFormat = "M/d/yyyy";
-    settings.dateSeparator = "/";
-    return settings;
+    return RegionalSettings{".", ",", "M/d/yyyy", "/"};
 }
 
 std::string dateText(std::string_view cell, const RegionalSettings& regional = kLithuanian) {
     return cellDateText(cell, regional);
+}
+
+// A typed amount in cents, as the file writes it; zero when it is not a number.
+std::string amount(std::string_view cell, const RegionalSettings& regional = kLithuanian) {
+    return readRoundedAmount(cell, regional).value_or(Money{}).text();
 }
 
 }  // namespace
@@ -74,16 +74,16 @@ TEST(Conversions, RegionalDateUnderAMonthFirstForm) {
 }
 
 TEST(Conversions, AmountsUnderLithuanianSettings) {
-    EXPECT_EQ(cellAmountText("12,345", kLithuanian), "12,35");
-    EXPECT_EQ(cellAmountText("abc", kLithuanian), "0,00");
-    EXPECT_EQ(cellAmountText("", kLithuanian), "0,00");
-    EXPECT_EQ(cellAmountText("1 234,50", kLithuanian), "0,00");
-    EXPECT_EQ(cellAmountText("-3", kLithuanian), "-3,00");
-    EXPECT_EQ(cellAmountText(" 100 ", kLithuanian), "100,00");
-    EXPECT_EQ(cellAmountText("+1,5E3", kLithuanian), "1500,00");
-    EXPECT_EQ(cellAmountText("2,5e-1", kLithuanian), "0,25");
-    EXPECT_EQ(cellAmountText("-0,001", kLithuanian), "0,00");
-    EXPECT_EQ(cellAmountText("999999999999,99", kLithuanian), "999999999999,99");
+    EXPECT_EQ(amount("12,345"), "12.35");
+    EXPECT_EQ(amount("abc"), "0.00");
+    EXPECT_EQ(amount(""), "0.00");
+    EXPECT_EQ(amount("1 234,50"), "0.00");
+    EXPECT_EQ(amount("-3"), "-3.00");
+    EXPECT_EQ(amount(" 100 "), "100.00");
+    EXPECT_EQ(amount("+1,5E3"), "1500.00");
+    EXPECT_EQ(amount("2,5e-1"), "0.25");
+    EXPECT_EQ(amount("-0,001"), "0.00");
+    EXPECT_EQ(amount("999999999999,99"), "999999999999.99");
 
     EXPECT_EQ(readAmount("12,5", kLithuanian), 12.5);
     EXPECT_EQ(readAmount(",5", kLithuanian), 0.5);
@@ -95,7 +95,8 @@ TEST(Conversions, AmountsUnderLithuanianSettings) {
         EXPECT_FALSE(readAmount(text, kLithuanian)) << text;
     }
     EXPECT_EQ(readAmount("12.50", monthFirstSettings()), 12.5);
-    EXPECT_EQ(amountText(1234.5, monthFirstSettings()), "1234.50");
+    EXPECT_EQ(amount("1234.5", monthFirstSettings()), "1234.50");
+    EXPECT_EQ(amount("1234,5", monthFirstSettings()), "0.00");
 }
 
 TEST(Conversions, MyRoundToRoundsTheTypedDecimalHalfAwayFromZero) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "invoices/conversions.h"
 #include "invoices/sheet_readers.h"
 #include "invoices/sheet_table.h"
 #include "run/counterpart_counter.h"
@@ -30,6 +31,66 @@ std::vector<std::string> fields(const std::string& record) {
     return split(record, "|||");
 }
 
+// The invoice book written out as the tests read it: one text per invoice, its fields joined
+// by "|||" in the order the columns have on the sheet (amounts with a decimal point, the VAT
+// amount empty when there is none), the counterpart's fields as the file writes them; a
+// multi-rate invoice carries its coded tax lines only, a single-rate one its sheet's rate.
+struct RenderedCounterparts {
+    std::vector<std::string> listed;
+    std::vector<std::string> records() const { return listed; }
+    std::size_t size() const { return listed.size(); }
+    bool empty() const { return listed.empty(); }
+};
+
+struct RenderedBook {
+    RenderedCounterparts suppliers;
+    std::vector<std::string> purchaseInvoices;
+    std::vector<std::string> purchaseMultiRateInvoices;
+    RenderedCounterparts customers;
+    std::vector<std::string> salesInvoices;
+    std::vector<std::string> salesMultiRateInvoices;
+    bool empty() const { return suppliers.empty() && customers.empty(); }
+};
+
+std::string counterpartText(const Counterpart& c) {
+    return std::string(orPlaceholder(c.name)) + "|||" + std::string(orPlaceholder(c.companyCode)) +
+           "|||" + std::string(orPlaceholder(c.vatCode)) + "|||" + c.id + "|||" + c.country;
+}
+
+std::string invoiceText(const Ledger& ledger, const Invoice& invoice, bool purchase) {
+    std::string text = invoice.date.text() + "|||" + invoice.number + "|||" + invoice.type;
+    if (purchase) {
+        text += "|||" + invoice.registrationDate.text();
+    }
+    text += "|||" + counterpartText(ledger.counterparts[invoice.counterpart]);
+    for (const TaxLine& line : invoice.lines) {
+        text += "|||" + line.value.text() + "|||" +
+                (line.vatAmount ? line.vatAmount->text() : std::string()) + "|||" + line.code;
+    }
+    if (!invoice.multiRate) {
+        text += "|||" + (invoice.sheetRate ? std::to_string(*invoice.sheetRate) : std::string());
+    }
+    return text;
+}
+
+void renderLedger(const Ledger& ledger, bool purchase, RenderedCounterparts& counterparts,
+                  std::vector<std::string>& single, std::vector<std::string>& multi) {
+    ledger.counterparts.forEachListed(
+        [&](const Counterpart& c) { counterparts.listed.push_back(counterpartText(c)); });
+    for (const Invoice& invoice : ledger.invoices) {
+        (invoice.multiRate ? multi : single).push_back(invoiceText(ledger, invoice, purchase));
+    }
+}
+
+RenderedBook render(const InvoiceBook& book) {
+    RenderedBook rendered;
+    renderLedger(book.purchases, true, rendered.suppliers, rendered.purchaseInvoices,
+                 rendered.purchaseMultiRateInvoices);
+    renderLedger(book.sales, false, rendered.customers, rendered.salesInvoices,
+                 rendered.salesMultiRateInvoices);
+    return rendered;
+}
+
 class ReaderTest : public ::testing::Test {
   protected:
     ReaderTest() {
@@ -39,14 +100,14 @@ class ReaderTest : public ::testing::Test {
 
     // Reads the sheets in the given order, as one run does.
     void read(std::initializer_list<int> sheetNumbers) {
-        const auto connection = book.opener()("saskaitos.xlsx", inputs.regional);
+        const auto connection = workbook.opener()("saskaitos.xlsx");
         read(*connection, sheetNumbers);
     }
 
     void read(WorkbookConnection& connection, std::initializer_list<int> sheetNumbers) {
         CounterpartCounter counter(settings);
         SheetReading reading{connection, inputs.period, inputs.regional, host,
-                             store,      errors,        counter};
+                             book,       errors,        counter};
         for (const int sheet : sheetNumbers) {
             if (sheet <= 6) {
                 readPurchaseSheet(reading, sheet);
@@ -54,6 +115,7 @@ class ReaderTest : public ::testing::Test {
                 readSalesSheet(reading, sheet);
             }
         }
+        store = render(book);
     }
 
     // The error list's entries without the heading, each without its leading line breaks.
@@ -65,15 +127,16 @@ class ReaderTest : public ::testing::Test {
     }
 
     void row(const std::string& sheet, int number, const std::vector<std::string>& cells) {
-        book.setRow(sheet, number, cells);
+        workbook.setRow(sheet, number, cells);
     }
 
     TempDir dir;
     ProfileFile settings{dir.file("_nustatymai.ini")};
-    FakeWorkbook book = FakeWorkbook::withAllSheets();
+    FakeWorkbook workbook = FakeWorkbook::withAllSheets();
     FakeRunHost host;
     RunInputs inputs;
-    InvoiceRowStore store;
+    InvoiceBook book;
+    RenderedBook store;
     ErrorList errors;
 };
 
@@ -89,7 +152,7 @@ TEST_F(PurchaseReader, EmptySheetReadsExactlyThreeRows) {
     EXPECT_EQ(host.statuses,
               (std::vector<std::string>{"Patikriname įrašus: 1", "Patikriname įrašus: 2",
                                         "Patikriname įrašus: 3"}));
-    EXPECT_EQ(book.log().selected, (std::vector<std::string>{"Gau21"}));
+    EXPECT_EQ(workbook.log().selected, (std::vector<std::string>{"Gau21"}));
     EXPECT_FALSE(errors.hasEntries());
     EXPECT_TRUE(store.empty());
     EXPECT_TRUE(store.purchaseInvoices.empty());
@@ -184,18 +247,18 @@ TEST_F(PurchaseReader, RecordsOfTheSingleRateSheets) {
     using Fields = std::vector<std::string>;
     EXPECT_EQ(fields(store.purchaseInvoices[0]),
               (Fields{"2024-03-05", "SF-17", "SF", "2024-03-06", "UAB \"Medis\" & Co", "123456789",
-                      "LT100001", "123456789", "LT", "100,00", "21,00", "PVM1", "21"}));
+                      "LT100001", "123456789", "LT", "100.00", "21.00", "PVM1", "21"}));
     EXPECT_EQ(fields(store.purchaseInvoices[1]),
               (Fields{"2024-03-07", "9-1", "KS", "2024-03-07", "Ona", "ND", "ND", "42", "LV",
-                      "12,35", "", "PVM1", "9"}));
+                      "12.35", "", "PVM1", "9"}));
     EXPECT_EQ(fields(store.purchaseInvoices[2]),
-              (Fields{"2024-03-08", "5-1", "SF", "2024-03-08", "ND", "ND", "ND", "43", "", "-3,00",
-                      "-0,15", "PVM3", "5"}));
+              (Fields{"2024-03-08", "5-1", "SF", "2024-03-08", "ND", "ND", "ND", "43", "", "-3.00",
+                      "-0.15", "PVM3", "5"}));
     EXPECT_EQ(fields(store.purchaseInvoices[3]),
-              (Fields{"2024-03-09", "0-1", "SF", "2024-03-09", "ND", "ND", "ND", "44", "", "50,00",
+              (Fields{"2024-03-09", "0-1", "SF", "2024-03-09", "ND", "ND", "ND", "44", "", "50.00",
                       "", "PVM14", "0"}));
     EXPECT_EQ(store.purchaseInvoices[4],
-              "2024-03-10|||N-1|||SF|||2024-03-10|||ND|||ND|||ND|||45||||||50,00||||||PVM5|||");
+              "2024-03-10|||N-1|||SF|||2024-03-10|||ND|||ND|||ND|||45||||||50.00||||||PVM5|||");
     EXPECT_EQ(
         store.suppliers.records(),
         (std::vector<std::string>{"ND|||ND|||ND|||43|||", "ND|||ND|||ND|||44|||",
@@ -215,10 +278,8 @@ TEST_F(PurchaseReader, RecordOfTheMultiRateSheet) {
     ASSERT_EQ(store.purchaseMultiRateInvoices.size(), 1u);
     EXPECT_EQ(
         fields(store.purchaseMultiRateInvoices[0]),
-        (std::vector<std::string>{"2024-03-05", "K-1",    "SF",   "2024-03-05", "UAB",   "ND",
-                                  "LT100001",   "100001", "LT",   "100,00",     "21,00", "PVM1",
-                                  "50,00",      "",       "PVM2", "0,00",       "",      "",
-                                  "0,00",       "",       "",     "0,00",       "",      ""}));
+        (std::vector<std::string>{"2024-03-05", "K-1", "SF", "2024-03-05", "UAB", "ND", "LT100001",
+                                  "100001", "LT", "100.00", "21.00", "PVM1", "50.00", "", "PVM2"}));
     EXPECT_TRUE(store.purchaseInvoices.empty());
 }
 
@@ -310,11 +371,11 @@ TEST_F(PurchaseReader, UnreadableAndOversizedAmounts) {
                              "Gau21 lapas -> J6  vietoje PVM sumos klaida",
                          }));
     ASSERT_EQ(store.purchaseInvoices.size(), 4u);
-    EXPECT_EQ(fields(store.purchaseInvoices[0])[9], "0,00");
-    EXPECT_EQ(fields(store.purchaseInvoices[2])[9], "-999999999999,99");
+    EXPECT_EQ(fields(store.purchaseInvoices[0])[9], "0.00");
+    EXPECT_EQ(fields(store.purchaseInvoices[2])[9], "-999999999999.99");
     EXPECT_EQ(fields(store.purchaseInvoices[2])[10], "");
-    EXPECT_EQ(fields(store.purchaseInvoices[3])[9], "0,00");  // a blank passes, as before
-    EXPECT_EQ(fields(store.purchaseInvoices[3])[10], "150,00");
+    EXPECT_EQ(fields(store.purchaseInvoices[3])[9], "0.00");  // a blank passes, as before
+    EXPECT_EQ(fields(store.purchaseInvoices[3])[10], "150.00");
 }
 
 TEST_F(PurchaseReader, TaxCodesTheFileCanHold) {
@@ -414,7 +475,7 @@ TEST_F(PurchaseReader, LineBreaksAndForbiddenCharactersNeverReachARecord) {
     ASSERT_EQ(store.purchaseInvoices.size(), 1u);
     EXPECT_EQ(fields(store.purchaseInvoices[0]),
               (std::vector<std::string>{kInPeriod, "SF 1", "SF", kInPeriod, "AB & C D", "1234",
-                                        "LT  100001", "1234", "LT", "10,00", "", "PVM 1", "21"}));
+                                        "LT  100001", "1234", "LT", "10.00", "", "PVM 1", "21"}));
     for (const auto& record : store.suppliers.records()) {
         EXPECT_EQ(record.find_first_of("\r\n"), std::string::npos);
     }
@@ -423,7 +484,7 @@ TEST_F(PurchaseReader, LineBreaksAndForbiddenCharactersNeverReachARecord) {
 TEST_F(PurchaseReader, MissingSheetEndsTheReader) {
     FakeWorkbook partial;
     partial.sheet("Gau21");
-    book = partial;
+    workbook = partial;
     EXPECT_THROW(read({1, 2}), WorkbookError);
 }
 
@@ -441,17 +502,16 @@ TEST_F(SalesReader, RecordsOfEachSheetKind) {
     ASSERT_EQ(store.salesInvoices.size(), 3u);
     EXPECT_EQ(fields(store.salesInvoices[0]),
               (Fields{"2024-03-05", "S-1", "SF", "Pirkėjas UAB", "ND", "LT100002", "100002", "LT",
-                      "200,00", "42,00", "PVM1", "21"}));
+                      "200.00", "42.00", "PVM1", "21"}));
     EXPECT_EQ(fields(store.salesInvoices[1]),
               (Fields{"2024-03-06", "S-2", "VS", "Ona", "38001010000", "ND", "38001010000", "LV",
-                      "50,00", "", "PVM3", "0"}));
+                      "50.00", "", "PVM3", "0"}));
     EXPECT_EQ(store.salesInvoices[2],
-              "2024-03-07|||S-3|||SF|||ND|||ND|||ND|||1||||||5,00||||||PVM9|||");
+              "2024-03-07|||S-3|||SF|||ND|||ND|||ND|||1||||||5.00||||||PVM9|||");
     ASSERT_EQ(store.salesMultiRateInvoices.size(), 1u);
     EXPECT_EQ(fields(store.salesMultiRateInvoices[0]),
-              (Fields{"2024-03-08", "S-4",  "SF",   "GmbH",  "ND",   "DE123", "123",  "DE",
-                      "10,00",      "3,46", "PVM1", "20,00", "",     "PVM2",  "0,00", "",
-                      "",           "0,00", "",     "",      "0,00", "",      ""}));
+              (Fields{"2024-03-08", "S-4", "SF", "GmbH", "ND", "DE123", "123", "DE", "10.00",
+                      "3.46", "PVM1", "20.00", "", "PVM2"}));
     EXPECT_EQ(store.customers.size(), 4u);
     EXPECT_TRUE(store.suppliers.empty());
     EXPECT_TRUE(store.purchaseInvoices.empty());
@@ -505,8 +565,8 @@ TEST_F(SalesReader, AutomaticNumbersContinueFromThePurchaseSheets) {
     EXPECT_EQ(settings.read("NUSTATYMAI", "auto_id"), "4");
 }
 
-// A real workbook, its date and number cells shown under two regional settings, one of them
-// month-first: the same rows come out, apart from the decimal separator of the amounts.
+// A real workbook, its date and number cells read under two regional settings, one of them
+// month-first: the same rows come out.
 TEST_F(SalesReader, ReadsARealWorkbookAlikeUnderDifferentRegionalSettings) {
     const std::string path = dir.file("saskaitos.xlsx");
     WorkbookBuilder builder(path);
@@ -534,18 +594,14 @@ TEST_F(SalesReader, ReadsARealWorkbookAlikeUnderDifferentRegionalSettings) {
     }
     builder.save();
 
-    RegionalSettings monthFirst;
-    monthFirst.decimalSeparator = ".";
-    monthFirst.thousandsSeparator = ",";
-    monthFirst.shortDateFormat = "M/d/yyyy";
-    monthFirst.dateSeparator = "/";
+    const RegionalSettings monthFirst{".", ",", "M/d/yyyy", "/"};
 
     inputs.period = {Date{2024, 11, 1}, Date{2024, 11, 30}};
     std::vector<std::vector<std::string>> results;
     for (const RegionalSettings& regional : {lithuanianSettings(), monthFirst}) {
         inputs.regional = regional;
-        store = InvoiceRowStore{};
-        const auto connection = openWorkbook(path, regional);
+        book = InvoiceBook{};
+        const auto connection = openWorkbook(path);
         read(*connection, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
         EXPECT_FALSE(errors.hasEntries()) << errors.text();
         ASSERT_EQ(store.purchaseInvoices.size(), 1u);
@@ -554,11 +610,8 @@ TEST_F(SalesReader, ReadsARealWorkbookAlikeUnderDifferentRegionalSettings) {
     }
     EXPECT_EQ(results[0], (std::vector<std::string>{
                               "2024-11-12|||SF-1|||SF|||2024-11-05|||UAB Šviesa|||ND|||LT100001|||"
-                              "100001|||LT|||1234,57|||0,30|||PVM1|||21",
+                              "100001|||LT|||1234.57|||0.30|||PVM1|||21",
                               "2024-11-30|||S-1|||SF|||Pirkėjas|||ND|||LT100002|||100002|||LT|||"
-                              "200,00|||42,00|||PVM1|||21"}));
-    for (auto& record : results[0]) {
-        std::replace(record.begin(), record.end(), ',', '.');
-    }
+                              "200.00|||42.00|||PVM1|||21"}));
     EXPECT_EQ(results[1], results[0]);
 }

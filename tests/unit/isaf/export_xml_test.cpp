@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/profile_file.h"
+#include "invoices/conversions.h"
 #include "run/generation_run.h"
 #include "support/fake_run_host.h"
 #include "support/fake_workbook.h"
@@ -35,7 +36,7 @@ IsafFileInfo fileInfo(const RunInputs& in) {
 }
 
 // Writes the file into the host's output folder and tells the host, as a run does.
-std::string saveIsafFile(const InvoiceRowStore& store, const RunInputs& inputs, FakeRunHost& host,
+std::string saveIsafFile(const InvoiceBook& store, const RunInputs& inputs, FakeRunHost& host,
                          const UtcClock& clock) {
     const std::string path = writeIsafFile(store, fileInfo(inputs), host.output, host, clock);
     host.showSaved(path);
@@ -58,74 +59,92 @@ const std::vector<std::string> kDelta{"Delta", "ND", "LT200000002", "200000002",
 const std::vector<std::string> kZeta{"UAB Zeta", "120000003", "LT120000003", "120000003", "LT"};
 const std::vector<std::string> kEpsilon{"Epsilon", "ND", "ND", "2", ""};
 
-// Invoice date, number, type, [registration date,] the counterpart, then the tax fields.
-std::string invoice(std::vector<std::string> head, const std::vector<std::string>& counterpart,
-                    const std::vector<std::string>& tax) {
-    head.insert(head.end(), counterpart.begin(), counterpart.end());
-    head.insert(head.end(), tax.begin(), tax.end());
-    return joinRecord(head);
+Counterpart counterpartOf(const std::vector<std::string>& fields) {
+    return Counterpart{fields[0], fields[1], fields[2], fields[3], fields[4]};
 }
 
-InvoiceRowStore purchaseStore() {
-    InvoiceRowStore store;
-    for (const auto& supplier : {kAlfa, kBeta, kGama, kDelta}) {
-        store.suppliers.add(joinRecord(supplier));
+Money money(const std::string& text) {
+    return readRoundedAmount(text, lithuanianSettings()).value();
+}
+
+// Invoice date, number, type, [registration date,] the counterpart, then the tax fields as
+// the sheet gives them: value, VAT amount, code and the sheet's rate for a single-rate
+// invoice, five lines of value, VAT amount and code for a multi-rate one.
+void addInvoice(Ledger& ledger, const std::vector<std::string>& head,
+                const std::vector<std::string>& counterpart, const std::vector<std::string>& tax) {
+    Invoice& invoice = ledger.invoices.emplace_back();
+    invoice.counterpart = ledger.counterparts.add(counterpartOf(counterpart));
+    invoice.date = *readPatternDate(head[0]);
+    invoice.number = head[1];
+    invoice.type = head[2];
+    if (head.size() > 3) {
+        invoice.registrationDate = *readPatternDate(head[3]);
     }
-    store.purchaseInvoices = {
-        invoice({"2024-01-20", "SF-001", "SF", "2024-01-20"}, kAlfa,
-                {"1234,50", "259,25", "PVM1", "21"}),
-        invoice({"2024-01-25", "KS-7", "KS", "2024-02-01"}, kAlfa,
-                {"-10,00", "-0,90", "PVM2", "9"}),
-        // Gau0 with its tax code left empty.
-        invoice({"2024-02-03", "G0-1", "SF", "2024-02-03"}, kGama, {"0,00", "", "", "0"}),
-        // Gau-: no VAT amount, no rate; the record ends in "|||".
-        invoice({"2024-01-16", "B-2", "SF", "2024-01-16"}, kBeta, {"100,00", "", "PVM5", ""}),
-    };
-    store.purchaseMultiRateInvoices = {
-        // Tax codes on lines 1 and 3 only.
-        invoice({"2024-01-18", "K-1", "SF", "2024-01-19"}, kDelta,
-                {"100,00", "21,00", "PVM1", "0,00", "", "", "50,00", "2,50", "PVM3", "0,00", "", "",
-                 "0,00", "", ""}),
-        invoice({"2024-02-10", "K-2", "SF", "2024-02-10"}, kAlfa,
-                {"10,00", "0,90", "PVM2", "20,00", "", "PVM12", "30,00", "", "PVM5", "40,00", "",
-                 "PVM100", "50,00", "10,50", "PVM49"}),
-    };
-    return store;
+    invoice.multiRate = tax.size() > 4;
+    for (size_t first = 0; first + 2 < tax.size(); first += 3) {
+        TaxLine line{
+            money(tax[first]),
+            tax[first + 1].empty() ? std::nullopt : std::optional<Money>(money(tax[first + 1])),
+            tax[first + 2]};
+        if (!invoice.multiRate || !line.code.empty()) {
+            invoice.lines.push_back(line);
+        }
+    }
+    if (!invoice.multiRate && !tax[3].empty()) {
+        invoice.sheetRate = static_cast<std::int8_t>(std::stoi(tax[3]));
+    }
 }
 
-InvoiceRowStore salesStore() {
-    InvoiceRowStore store;
-    store.customers.add(joinRecord(kZeta));
-    store.customers.add(joinRecord(kEpsilon));
-    store.salesInvoices = {
-        invoice({"2024-01-31", "S-1", "SF"}, kZeta, {"200,00", "42,00", "PVM1", "21"}),
-        invoice({"2024-01-15", "S-2", "SF"}, kEpsilon, {"50,00", "", "PVM5", ""}),
-    };
-    store.salesMultiRateInvoices = {
-        invoice({"2024-01-20", "S-3", "SF"}, kZeta,
-                {"100,00", "21,00", "PVM1", "20,00", "1,80", "PVM2", "0,00", "", "", "0,00", "", "",
-                 "0,00", "", ""}),
-    };
-    return store;
+InvoiceBook purchaseStore() {
+    InvoiceBook book;
+    Ledger& purchases = book.purchases;
+    for (const auto& supplier : {kAlfa, kBeta, kGama, kDelta}) {
+        purchases.counterparts.add(counterpartOf(supplier));
+    }
+    addInvoice(purchases, {"2024-01-20", "SF-001", "SF", "2024-01-20"}, kAlfa,
+               {"1234,50", "259,25", "PVM1", "21"});
+    addInvoice(purchases, {"2024-01-25", "KS-7", "KS", "2024-02-01"}, kAlfa,
+               {"-10,00", "-0,90", "PVM2", "9"});
+    // Gau0 with its tax code left empty.
+    addInvoice(purchases, {"2024-02-03", "G0-1", "SF", "2024-02-03"}, kGama, {"0,00", "", "", "0"});
+    // Gau-: no VAT amount, no rate.
+    addInvoice(purchases, {"2024-01-16", "B-2", "SF", "2024-01-16"}, kBeta,
+               {"100,00", "", "PVM5", ""});
+    // Tax codes on lines 1 and 3 only.
+    addInvoice(purchases, {"2024-01-18", "K-1", "SF", "2024-01-19"}, kDelta,
+               {"100,00", "21,00", "PVM1", "0,00", "", "", "50,00", "2,50", "PVM3", "0,00", "", "",
+                "0,00", "", ""});
+    addInvoice(purchases, {"2024-02-10", "K-2", "SF", "2024-02-10"}, kAlfa,
+               {"10,00", "0,90", "PVM2", "20,00", "", "PVM12", "30,00", "", "PVM5", "40,00", "",
+                "PVM100", "50,00", "10,50", "PVM49"});
+    return book;
+}
+
+InvoiceBook salesStore() {
+    InvoiceBook book;
+    Ledger& sales = book.sales;
+    sales.counterparts.add(counterpartOf(kZeta));
+    sales.counterparts.add(counterpartOf(kEpsilon));
+    addInvoice(sales, {"2024-01-31", "S-1", "SF"}, kZeta, {"200,00", "42,00", "PVM1", "21"});
+    addInvoice(sales, {"2024-01-15", "S-2", "SF"}, kEpsilon, {"50,00", "", "PVM5", ""});
+    addInvoice(sales, {"2024-01-20", "S-3", "SF"}, kZeta,
+               {"100,00", "21,00", "PVM1", "20,00", "1,80", "PVM2", "0,00", "", "", "0,00", "", "",
+                "0,00", "", ""});
+    return book;
 }
 
 // Names and numbers holding markup; two suppliers and one customer.
-InvoiceRowStore escapingStore() {
+InvoiceBook escapingStore() {
     const std::vector<std::string> ab{"A & B <C>", "130000004", "LT130000004", "130000004", "LT"};
     const std::vector<std::string> xy{"X &amp; Y", "ND", "ND", "3", "EE"};
     const std::vector<std::string> oak{"Ąžuolas \"Ūkis\"", "140000005", "ND", "140000005", "LT"};
-    InvoiceRowStore store;
-    store.suppliers.add(joinRecord(ab));
-    store.suppliers.add(joinRecord(xy));
-    store.customers.add(joinRecord(oak));
-    store.purchaseInvoices = {
-        invoice({"2024-01-22", "SF<1>&2", "SF", "2024-01-22"}, ab, {"10,00", "2,10", "PVM1", "21"}),
-        invoice({"2024-01-23", "N&amp;1", "DS", "2024-01-23"}, xy, {"5,00", "0,25", "PVM3", "5"}),
-    };
-    store.salesInvoices = {
-        invoice({"2024-02-14", "S>1", "VS"}, oak, {"1,00", "0,21", "PVM1", "21"}),
-    };
-    return store;
+    InvoiceBook book;
+    addInvoice(book.purchases, {"2024-01-22", "SF<1>&2", "SF", "2024-01-22"}, ab,
+               {"10,00", "2,10", "PVM1", "21"});
+    addInvoice(book.purchases, {"2024-01-23", "N&amp;1", "DS", "2024-01-23"}, xy,
+               {"5,00", "0,25", "PVM3", "5"});
+    addInvoice(book.sales, {"2024-02-14", "S>1", "VS"}, oak, {"1,00", "0,21", "PVM1", "21"});
+    return book;
 }
 
 std::string sourceDir() {
@@ -135,8 +154,8 @@ std::string sourceDir() {
 
 // Saves the store, checks the file against the schema and compares it byte for byte with the
 // expected file. KOLVIRA_UPDATE_GOLDEN=1 rewrites the expected file instead, for review.
-void expectGolden(const InvoiceRowStore& store, const RunInputs& inputs,
-                  const std::string& fileName, const std::string& golden) {
+void expectGolden(const InvoiceBook& store, const RunInputs& inputs, const std::string& fileName,
+                  const std::string& golden) {
     TempDir dir;
     FakeRunHost host;
     host.output = dir.path() + "rinkmenos";
@@ -269,9 +288,8 @@ TEST(IsafFileWriter, SchemaCapsStopTheRunBeforeAnythingIsWritten) {
     TempDir dir;
     FakeRunHost host;
     host.output = dir.path() + "rinkmenos";
-    InvoiceRowStore store = salesStore();
-    store.salesInvoices.resize(250000, store.salesInvoices.front());
-    store.salesMultiRateInvoices.resize(250001, store.salesMultiRateInvoices.front());
+    InvoiceBook store = salesStore();
+    store.sales.invoices.resize(500001, store.sales.invoices.front());
     EXPECT_THROW(saveIsafFile(store, runInputs("A1"), host, kFixedClock), IsafFileError);
     EXPECT_FALSE(std::filesystem::exists(host.output));
     EXPECT_TRUE(host.statuses.empty());

@@ -46,7 +46,7 @@ std::string errorOf(const TempDir& dir, const std::string& bytes) {
     const std::string path = dir.file("knyga.xls");
     writeFile(path, bytes);
     try {
-        auto book = openWorkbook(path, lithuanianSettings());
+        auto book = openWorkbook(path);
         book->selectSheet("Gau21");
         for (int row = 5; row < 700; ++row) {
             book->cellText(row, 2);
@@ -135,7 +135,7 @@ TEST(RobustXls, WorkbookWinsOverBookWhateverTheCase) {
     EXPECT_EQ(errorOf(dir, xls::compoundFile({{"BOOK", book}, {"workbook", goodStream()}}).bytes),
               "(no error)");
     const std::string path = dir.file("knyga.xls");
-    auto opened = openWorkbook(path, lithuanianSettings());
+    auto opened = openWorkbook(path);
     opened->selectSheet("Gau21");
     EXPECT_EQ(opened->cellText(5, 2), "SF-1");
 }
@@ -209,7 +209,7 @@ TEST(RobustXls, TheKindIsToldByTheContentNotTheName) {
     // An .xls saved under an .xlsx name reads as an .xls, and the reverse.
     std::filesystem::copy_file(sourceFile("tests/data/workbooks/basic.xls"),
                                dir.file("renamed.xlsx"));
-    auto xlsBook = openWorkbook(dir.file("renamed.xlsx"), lithuanianSettings());
+    auto xlsBook = openWorkbook(dir.file("renamed.xlsx"));
     xlsBook->selectSheet("Gau21");
     EXPECT_EQ(xlsBook->cellText(5, 6), "UAB „Šviesa“");
     {
@@ -217,7 +217,7 @@ TEST(RobustXls, TheKindIsToldByTheContentNotTheName) {
         builder.sheet("Gau21").text(5, 2, "SF-7");
         builder.save();
     }
-    auto xlsxBook = openWorkbook(dir.file("renamed.xls"), lithuanianSettings());
+    auto xlsxBook = openWorkbook(dir.file("renamed.xls"));
     xlsxBook->selectSheet("Gau21");
     EXPECT_EQ(xlsxBook->cellText(5, 2), "SF-7");
 }

@@ -15,7 +15,7 @@ std::string errorOf(const TempDir& dir, const std::string& sheetXml, int lastRow
     const std::string path = dir.file("scan.xlsx");
     writeZip(path, minimalXlsx(sheetXml));
     try {
-        auto book = openWorkbook(path, lithuanianSettings());
+        auto book = openWorkbook(path);
         book->selectSheet("Gau21");
         for (int row = 1; row <= lastRow; ++row) {
             book->cellText(row, 1);
@@ -57,7 +57,7 @@ TEST(SheetScanner, ResolvesWhatXmlAllowsInValues) {
                  "<!-- between cells --><c r=\"E5\" t=\"str\" s=\"0\" x:attr=\"a>b\">"
                  "<f>A1</f><v>x</v></c>"
                  "</row>")));
-    auto book = openWorkbook(path, lithuanianSettings());
+    auto book = openWorkbook(path);
     book->selectSheet("Gau21");
     EXPECT_EQ(book->cellText(5, 1),
               "A & B <> \"' \xF0\x90\x80\x80"
@@ -80,7 +80,7 @@ TEST(SheetScanner, TextsLongerThanOneChunkKeepEveryCharacter) {
     TempDir dir;
     const std::string path = dir.file("long.xlsx");
     writeZip(path, minimalXlsx(worksheetXml(inlineText(markup))));
-    auto book = openWorkbook(path, lithuanianSettings());
+    auto book = openWorkbook(path);
     book->selectSheet("Gau21");
     EXPECT_EQ(book->cellText(5, 1), expected);
 }
@@ -138,7 +138,7 @@ TEST(SheetScanner, LooksOnlyAsFarAsTheReadersRead) {
         "<row r=\"5\"><c r=\"A5\"><v>1</v></c></row>");
     const std::string path = dir.file("heading.xlsx");
     writeZip(path, minimalXlsx(heading));
-    auto book = openWorkbook(path, lithuanianSettings());
+    auto book = openWorkbook(path);
     book->selectSheet("Gau21");
     EXPECT_EQ(book->cellText(5, 1), "1");
     EXPECT_THROW(book->cellText(2, 1), WorkbookError);  // back to the top: now it is read

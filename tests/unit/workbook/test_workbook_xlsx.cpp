@@ -25,7 +25,7 @@ std::unique_ptr<WorkbookConnection> openRows(const TempDir& dir, const std::stri
                                              const std::string& sheet = "Gau21") {
     const std::string path = dir.file("rows.xlsx");
     writeZip(path, minimalXlsx(worksheetXml(rows)));
-    auto book = openWorkbook(path, lithuanianSettings());
+    auto book = openWorkbook(path);
     book->selectSheet(sheet);
     return book;
 }
@@ -49,7 +49,7 @@ TEST(WorkbookXlsx, ReadsAWorkbookWrittenByALibrary) {
     builder.sheet("Išrašai").text(5, 1, "lower");
     builder.save();
 
-    auto book = openWorkbook(path, lithuanianSettings());
+    auto book = openWorkbook(path);
     book->selectSheet("gau21");
     EXPECT_EQ(book->cellText(5, 1), "2023-01-15");
     EXPECT_EQ(book->cellText(5, 2), "SF-001");
@@ -81,19 +81,35 @@ TEST(WorkbookXlsx, ReadsAWorkbookWrittenByALibrary) {
     EXPECT_THROW(book->selectSheet("Gau21"), WorkbookError);
 }
 
-TEST(WorkbookXlsx, DatesFollowTheRegionalShortDate) {
+TEST(WorkbookXlsx, CellsComeTyped) {
     TempDir dir;
     const std::string path = dir.file("dates.xlsx");
     WorkbookBuilder builder(path);
-    builder.sheet("Gau21").date(5, 1, 2023, 1, 5).number(5, 2, 1234.5);
+    builder.sheet("Gau21")
+        .date(5, 1, 2023, 1, 5)
+        .number(5, 2, 1234.5)
+        .text(5, 3, "1234,5")
+        .number(5, 4, -1, "yyyy-mm-dd")  // before the calendar: a number
+        .number(5, 5, 0.75, "hh:mm");    // a time of day alone
     builder.save();
-    RegionalSettings us = lithuanianSettings();
-    us.shortDateFormat = "M/d/yyyy";
-    us.decimalSeparator = ".";
-    auto book = openWorkbook(path, us);
+    auto book = openWorkbook(path);
     book->selectSheet("Gau21");
-    EXPECT_EQ(book->cellText(5, 1), "1/5/2023");
-    EXPECT_EQ(book->cellText(5, 2), "1234.5");
+    const CellValue date = book->cell(5, 1);
+    ASSERT_EQ(date.kind, CellValue::Kind::date);
+    EXPECT_EQ(date.date.year * 10000 + date.date.month * 100 + date.date.day, 20230105);
+    EXPECT_EQ(date.date.secondsOfDay, 0);
+    const CellValue number = book->cell(5, 2);
+    EXPECT_EQ(number.kind, CellValue::Kind::number);
+    EXPECT_EQ(number.text, "1234.5");  // as written, never through a double
+    const CellValue text = book->cell(5, 3);
+    EXPECT_EQ(text.kind, CellValue::Kind::text);
+    EXPECT_EQ(text.text, "1234,5");
+    EXPECT_EQ(book->cell(5, 4).kind, CellValue::Kind::number);
+    EXPECT_EQ(book->cellText(5, 4), "-1");
+    const CellValue time = book->cell(5, 5);
+    EXPECT_TRUE(time.kind == CellValue::Kind::date && time.date.isTimeOnly());
+    EXPECT_EQ(book->cellText(5, 5), "18:00:00");
+    EXPECT_EQ(book->cell(5, 6).kind, CellValue::Kind::empty);
 }
 
 TEST(WorkbookXlsx, CellKindsThatProducersWrite) {
@@ -197,7 +213,7 @@ TEST(WorkbookXlsx, PackageVariants) {
         "<t>Pa</t></r><r><t xml:space=\"preserve\">rduotas </t></r><rPh sb=\"0\" eb=\"1\">"
         "<t>phonetic</t></rPh></si></sst>";
     writeZip(path, strict);
-    auto book = openWorkbook(path, lithuanianSettings());
+    auto book = openWorkbook(path);
     book->selectSheet("GAU21");
     EXPECT_EQ(book->cellText(5, 1), "1904-01-01");
     EXPECT_EQ(book->cellText(5, 2), "Parduotas ");
@@ -208,7 +224,7 @@ TEST(WorkbookXlsx, PackageVariants) {
         "<x:sheetData><x:row r=\"5\"><x:c r=\"A5\" t=\"s\"><x:v>1</x:v></x:c></x:row>"
         "</x:sheetData></x:worksheet>";
     writeZip(path, minimalXlsx(prefixed));
-    book = openWorkbook(path, lithuanianSettings());
+    book = openWorkbook(path);
     book->selectSheet("Gau21");
     EXPECT_EQ(book->cellText(5, 1), "second");
 }

@@ -3,8 +3,9 @@
 #include <string>
 
 // The user's number and date formats, handed to the core by the front end (the window from
-// the system locale, the command line from --locale). Cell texts are written and read under
-// these settings, as the spreadsheet application would show them to that user.
+// the system locale, the command line from --locale). They apply only to what a user typed
+// into a text cell (an amount "12,50", a date "15.01.2024"): number and date cells carry their
+// values, whatever the settings.
 struct RegionalSettings {
     std::string decimalSeparator = ",";
     std::string thousandsSeparator = "\xC2\xA0";  // no-break space

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "cli/cli_options.h"
+
+// kolvira-cli --check FILE.xml: checks any i.SAF 1.2 file. In text form the findings and the
+// verdict go to stderr, one per line, and the summary table to stdout; in JSON form one object
+// goes to stdout. Exit code: 0 nothing found, 1 schema or logical errors, 6 warnings only,
+// 3 not an i.SAF file or not XML, 2 no such file, 5 the check could not finish (a program
+// error, such as memory running out).
+int runCheckCommand(const CliOptions& options);
