@@ -36,6 +36,7 @@ class FakeRunHost : public RunPrompts, public Progress {
     std::string savedPath;
     int progressSteps = 0;
     int progressMaximum = 0;
+    std::vector<int> positions;  // every position set, in order
     RecordingDesktop desktopShell;
 
     // A generation run as a front end makes one: busy around it, on a snapshot of the inputs.
@@ -53,6 +54,7 @@ class FakeRunHost : public RunPrompts, public Progress {
     void setProgress(int position, int maximum) override {
         progressSteps = position;
         progressMaximum = maximum;
+        positions.push_back(position);
     }
     void stepProgress() override { ++progressSteps; }
     void processEvents() override {}
