@@ -34,6 +34,7 @@ class OneFile : public FileDialog {
   public:
     explicit OneFile(std::string path) : path_(std::move(path)) {}
     std::optional<std::string> chooseWorkbook(const std::string&) override { return path_; }
+    std::optional<std::string> chooseIsafFile(const std::string&) override { return path_; }
 
   private:
     std::string path_;

@@ -20,12 +20,14 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "base/atomic_file.h"
 #include "base/folders.h"
 #include "frontend/locale_settings.h"
 #include "gui/file_dialog.h"
 #include "gui/payer_dialog.h"
 #include "gui/qt_seams.h"
 #include "gui/update_bridge.h"
+#include "isaf/file_check.h"
 #include "payers/payer_register.h"
 #include "run/saved_message.h"
 #include "update/close_handover.h"
@@ -240,6 +242,9 @@ void MainWindow::buildControls() {
     outputFolderButton_ = makeButton(QStringLiteral("Suformuotų rinkmenų saugojimo vieta"),
                                      QStringLiteral("btn_rinkmenos"), central);
     layout->addWidget(outputFolderButton_);
+    checkFileButton_ = makeButton(QStringLiteral("Tikrinti i.SAF rinkmeną"),
+                                  QStringLiteral("btn_tikrinti"), central);
+    layout->addWidget(checkFileButton_);
     closeButton_ =
         makeButton(QStringLiteral("Uždaryti programą"), QStringLiteral("btn_close"), central);
     layout->addWidget(closeButton_);
@@ -268,6 +273,7 @@ void MainWindow::buildControls() {
     connect(clearButton, &QPushButton::clicked, this, &MainWindow::onClearWorkbookClicked);
     connect(generateButton_, &QPushButton::clicked, this, &MainWindow::onGenerateClicked);
     connect(outputFolderButton_, &QPushButton::clicked, this, &MainWindow::onOutputFolderClicked);
+    connect(checkFileButton_, &QPushButton::clicked, this, &MainWindow::onCheckFileClicked);
     connect(closeButton_, &QPushButton::clicked, this, &MainWindow::close);
     // Escape presses "Uždaryti programą" while it is enabled.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -394,6 +400,48 @@ void MainWindow::changeEvent(QEvent* event) {
 
 bool MainWindow::stopRunToClose() {
     return services_.boxes->show(MessageKind::Confirmation, kStopRunQuestion) == Answer::Yes;
+}
+
+// Any i.SAF file, this program's or another's: its findings and totals in the box that shows
+// the error list, scrolling when long. The dialog opens where this program saves its files.
+void MainWindow::onCheckFileClicked() {
+    const QString saved = qs(paths_.outputFolder());
+    const auto path = services_.files->chooseIsafFile(
+        QFileInfo(saved).isDir() ? saved.toStdString() : workbookStartFolder());
+    if (!path) {
+        return;
+    }
+    if (!fileExists(*path)) {
+        services_.boxes->show(MessageKind::Error, "Dokumentas nerastas: " + *path);
+        return;
+    }
+    beginBusy();
+    // Shown at once; no events are let through while the file is read, so nothing else starts.
+    setStatus("Tikriname rinkmeną " + QFileInfo(qs(*path)).fileName().toStdString());
+    showProgress();
+    actionLabel_->repaint();
+    FileCheckResult result;
+    try {
+        result = checkIsafFile(*path);
+    } catch (const std::exception& fault) {
+        endBusy();
+        services_.boxes->show(
+            MessageKind::Error,
+            std::string("Tikrinant rinkmeną įvyko programos klaida: ") + fault.what());
+        return;
+    }
+    endBusy();
+    std::string report = "Rinkmena: " + *path + "\n";
+    for (const std::string& line : checkReportLines(result)) {
+        report += "\n" + line;
+    }
+    if (result.outcome != CheckOutcome::NotIsaf) {
+        report += "\n\n" + formatSummary(result.summary);
+    }
+    const MessageKind kind = result.outcome == CheckOutcome::Clean ? MessageKind::Information
+                             : result.outcome == CheckOutcome::WarningsOnly ? MessageKind::Warning
+                                                                            : MessageKind::Error;
+    services_.boxes->show(kind, report);
 }
 
 void MainWindow::onCopyrightClicked() {
@@ -644,16 +692,16 @@ RunInputs MainWindow::inputs() {
 
 void MainWindow::beginBusy() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    for (QPushButton* button :
-         {chooseWorkbookButton_, generateButton_, outputFolderButton_, closeButton_}) {
+    for (QPushButton* button : {chooseWorkbookButton_, generateButton_, outputFolderButton_,
+                                checkFileButton_, closeButton_}) {
         button->setEnabled(false);
     }
     sinceEvents_.start();
 }
 
 void MainWindow::endBusy() {
-    for (QPushButton* button :
-         {chooseWorkbookButton_, generateButton_, outputFolderButton_, closeButton_}) {
+    for (QPushButton* button : {chooseWorkbookButton_, generateButton_, outputFolderButton_,
+                                checkFileButton_, closeButton_}) {
         button->setEnabled(true);
     }
     setStatus({});

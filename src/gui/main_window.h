@@ -90,6 +90,7 @@ class MainWindow : public QMainWindow, private RunPrompts, private Progress {
     void onChooseWorkbookClicked();
     void onClearWorkbookClicked();
     void onOutputFolderClicked();
+    void onCheckFileClicked();
     void onGenerateClicked();
     void onCopyrightClicked();
     void onPayerActivated(int position);
@@ -147,6 +148,7 @@ class MainWindow : public QMainWindow, private RunPrompts, private Progress {
     QProgressBar* progressBar_ = nullptr;
     QPushButton* generateButton_ = nullptr;
     QPushButton* outputFolderButton_ = nullptr;
+    QPushButton* checkFileButton_ = nullptr;
     QPushButton* closeButton_ = nullptr;
     QLabel* statusPanel_ = nullptr;  // the status bar's one panel: the update's progress
 

@@ -36,16 +36,16 @@ Answer QtMessageBoxes::showWithPath(MessageKind kind, const std::string& text,
         .ask();
 }
 
-std::optional<std::string> QtFileDialog::chooseWorkbook(const std::string& startFolder) {
-    QFileDialog dialog(parent_, QStringLiteral("Pasirinkti dokumentą"),
-                       QString::fromStdString(startFolder),
-                       QStringLiteral("XLS, XLSX (*.xls *.xlsx)"));
+namespace {
+
+std::optional<std::string> chooseFile(QWidget* parent, const QString& caption,
+                                      const std::string& startFolder, const QString& filter) {
+    QFileDialog dialog(parent, caption, QString::fromStdString(startFolder), filter);
     // Qt's own dialog, not the desktop's: its texts are Lithuanian whatever the system language.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    // Wide enough that a workbook's name, size, type and date show without being cut. Qt's own
-    // dialog (where the desktop offers none) keeps the column widths it had last time.
+    // Wide enough that a file's name, size, type and date show without being cut.
     dialog.resize(820, 480);
     if (auto* details = dialog.findChild<QTreeView*>()) {
         QHeaderView* header = details->header();
@@ -57,6 +57,18 @@ std::optional<std::string> QtFileDialog::chooseWorkbook(const std::string& start
         return std::nullopt;
     }
     return dialog.selectedFiles().constFirst().toStdString();
+}
+
+}  // namespace
+
+std::optional<std::string> QtFileDialog::chooseWorkbook(const std::string& startFolder) {
+    return chooseFile(parent_, QStringLiteral("Pasirinkti dokumentą"), startFolder,
+                      QStringLiteral("XLS, XLSX (*.xls *.xlsx)"));
+}
+
+std::optional<std::string> QtFileDialog::chooseIsafFile(const std::string& startFolder) {
+    return chooseFile(parent_, QStringLiteral("Tikrinti i.SAF rinkmeną"), startFolder,
+                      QStringLiteral("i.SAF (*.xml)"));
 }
 
 bool QtDesktopShell::open(const std::string& pathOrAddress) {

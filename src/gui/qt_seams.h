@@ -25,12 +25,14 @@ class QtMessageBoxes : public MessageBoxes {
     QWidget* parent_;
 };
 
-// The system's file-open dialog with the filter "XLS, XLSX".
+// Qt's own file-open dialog, with the filter "XLS, XLSX" for a workbook and "i.SAF (*.xml)" for
+// a file to check.
 class QtFileDialog : public FileDialog {
   public:
     explicit QtFileDialog(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
     std::optional<std::string> chooseWorkbook(const std::string& startFolder) override;
+    std::optional<std::string> chooseIsafFile(const std::string& startFolder) override;
 
   private:
     QWidget* parent_;

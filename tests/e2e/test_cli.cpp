@@ -77,7 +77,8 @@ TEST_F(CliTest, HelpAndUsageErrors) {
         run({"--payer-code", "123456789", "--workplace", "A", "--from", "2026-11-01", "--to",
              "2026-11-30", "--output-dir", "", example()});
     EXPECT_EQ(noFolder.exitCode, 2);
-    EXPECT_TRUE(noFolder.err.starts_with("Parinkčiai --output-dir reikia aplanko.\n")) << noFolder.err;
+    EXPECT_TRUE(noFolder.err.starts_with("Parinkčiai --output-dir reikia aplanko.\n"))
+        << noFolder.err;
     EXPECT_EQ(noFolder.out, "");
     EXPECT_TRUE(outputFiles().empty());
 }

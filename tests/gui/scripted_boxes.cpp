@@ -77,7 +77,20 @@ void ScriptedMessageBoxes::clear() {
     failures_.clear();
 }
 
+std::optional<std::string> ScriptedFileDialog::chooseIsafFile(const std::string& startFolder) {
+    asked.emplace_back("isaf");
+    startFolders.push_back(startFolder);
+    if (answers_.empty()) {
+        ++unexpectedCalls;
+        return std::nullopt;
+    }
+    auto answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+}
+
 std::optional<std::string> ScriptedFileDialog::chooseWorkbook(const std::string& startFolder) {
+    asked.emplace_back("workbook");
     startFolders.push_back(startFolder);
     if (answers_.empty()) {
         ++unexpectedCalls;

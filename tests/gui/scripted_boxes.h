@@ -48,8 +48,10 @@ class ScriptedFileDialog : public FileDialog {
   public:
     void next(std::optional<std::string> answer) { answers_.push_back(std::move(answer)); }
     std::optional<std::string> chooseWorkbook(const std::string& startFolder) override;
+    std::optional<std::string> chooseIsafFile(const std::string& startFolder) override;
     int unexpectedCalls = 0;
     std::vector<std::string> startFolders;
+    std::vector<std::string> asked;  // "workbook" or "isaf", one per dialog shown
 
   private:
     std::deque<std::optional<std::string>> answers_;

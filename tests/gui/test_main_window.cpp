@@ -7,8 +7,10 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
 
@@ -22,6 +24,8 @@
 #include "gui/payer_dialog.h"
 #include "gui/qt_seams.h"
 #include "gui/scripted_boxes.h"
+#include "invoices/sheet_readers.h"
+#include "invoices/sheet_table.h"
 #include "run/saved_message.h"
 #include "support/fake_run_host.h"
 #include "support/fake_workbook.h"
@@ -76,6 +80,38 @@ void whenBoxShows(std::function<void(MessageDialog*)> act) {
         }
     });
 }
+
+// A workbook that notes what the window shows when each sheet's first row is read.
+class WatchedWorkbook : public WorkbookConnection {
+  public:
+    struct Seen {
+        QString status;
+        int position;
+        int maximum;
+    };
+    WatchedWorkbook(std::unique_ptr<WorkbookConnection> inner, const QWidget& window,
+                    std::vector<Seen>& seen)
+        : inner_(std::move(inner)),
+          status_(widget<QLabel>(window, "lb_action")),
+          bar_(widget<QProgressBar>(window, "ProgressBar1")),
+          seen_(seen) {}
+    void selectSheet(std::string_view name) override { inner_->selectSheet(name); }
+    CellValue cell(int row, int column) override {
+        if (row == 5 && column == 1) {
+            seen_.push_back({status_->text(), bar_->value(), bar_->maximum()});
+        }
+        return inner_->cell(row, column);
+    }
+    int lastRowHint() const override { return inner_->lastRowHint(); }
+    void present(DesktopShell& desktop) override { inner_->present(desktop); }
+    void quit() override { inner_->quit(); }
+
+  private:
+    std::unique_ptr<WorkbookConnection> inner_;
+    const QLabel* status_;
+    const QProgressBar* bar_;
+    std::vector<Seen>& seen_;
+};
 
 std::vector<std::string> folderEntries(const std::string& folder) {
     std::vector<std::string> names;
@@ -371,6 +407,45 @@ class MainWindowTest : public QObject {
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 
+    // While the sheets are read the status names the sheet and the bar moves on with each one;
+    // afterwards both are reset.
+    void readingShowsTheSheetAndMovesTheBar() {
+        writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
+        writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=A1\r\n");
+        writeFile(dir->file("knyga.xlsx"), "");
+        book.setRow("Isr21", 5,
+                    {"2024-02-20", "S-1", "SF", "LT120000003", "UAB Zeta", "120000003", "LT", "100",
+                     "21", ""});
+        std::vector<WatchedWorkbook::Seen> seen;
+        MainWindow* window = nullptr;
+        WindowServices services = testServices(boxes, files, desktop, today);
+        services.openWorkbook = [&, opener = book.opener()](const std::string& path) {
+            return std::make_unique<WatchedWorkbook>(opener(path), *window, seen);
+        };
+        services.exporter = [](const InvoiceBook&, const RunInputs&, Progress&) {
+            return std::string("/tmp/niekur.xml");
+        };
+        MainWindow owned(ProgramPaths(dir->path()), services);
+        window = &owned;
+        files.next(dir->file("knyga.xlsx"));
+        QTest::mouseClick(widget<QPushButton>(owned, "btn_open"), Qt::LeftButton);
+        boxes.expectWithPath(MessageKind::Information, savedMessageText("/tmp/niekur.xml"),
+                             "/tmp/niekur.xml");
+        QTest::mouseClick(widget<QPushButton>(owned, "btn_isaf_xml"), Qt::LeftButton);
+        VERIFY_BOXES(boxes);
+
+        QCOMPARE(seen.size(), size_t{12});
+        for (int sheet = 1; sheet <= 12; ++sheet) {
+            const WatchedWorkbook::Seen& at = seen[static_cast<size_t>(sheet - 1)];
+            QCOMPARE(at.status, QString::fromStdString(std::string(sheetName(sheet))) +
+                                    QStringLiteral(" lapas. Patikriname įrašus: 1"));
+            QCOMPARE(at.maximum, kSheetReadingSteps);
+            QCOMPARE(at.position, (sheet - 1) * kSheetReadingSteps / 12);
+        }
+        QCOMPARE(widget<QLabel>(owned, "lb_action")->text(), QString());
+        QCOMPARE(widget<QProgressBar>(owned, "ProgressBar1")->value(), 0);
+    }
+
     void missingSheetGivesTheUnreadableMessage() {
         writeFile(dir->file("knyga.xlsx"), "");
         book = FakeWorkbook();
@@ -447,6 +522,95 @@ class MainWindowTest : public QObject {
         QVERIFY(widget<QPushButton>(window, "btn_isaf_xml")->isEnabled());
     }
 
+    // "Tikrinti i.SAF rinkmeną": a file dialog in the folder of the saved files, then the
+    // file's findings and totals in the window's real message box, the error list's box.
+    void checkButtonShowsAFilesFindingsInTheListsBox() {
+        writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
+        writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=SAND1\r\n");
+        const std::string workbook = dir->file("sausis.xlsx");
+        {
+            WorkbookBuilder builder(workbook);
+            builder.sheet("Gau21")
+                .date(5, 1, 2024, 1, 15)
+                .text(5, 2, "SF-1")
+                .text(5, 5, "LT100001234567")
+                .text(5, 6, "UAB Medis")
+                .text(5, 7, "300001234")
+                .number(5, 9, 100)
+                .number(5, 10, 21);
+            for (const std::string_view name : kSheetNames) {
+                if (name != "Gau21") {
+                    builder.sheet(std::string(name));
+                }
+            }
+            builder.save();
+        }
+        const std::string saved = dir->file("rinkmenos/Kolvira_123456789_202401_SAND1.xml");
+        {
+            MainWindow making(ProgramPaths(dir->path()),
+                              testServices(boxes, files, desktop, Date{2024, 2, 10}));
+            files.next(workbook);
+            QTest::mouseClick(widget<QPushButton>(making, "btn_open"), Qt::LeftButton);
+            boxes.expectWithPath(MessageKind::Information, savedMessageText(saved), saved);
+            QTest::mouseClick(widget<QPushButton>(making, "btn_isaf_xml"), Qt::LeftButton);
+            VERIFY_BOXES(boxes);
+        }
+        std::string broken = readFile(saved);
+        const std::string rate = "<TaxPercentage>21</TaxPercentage>";
+        QVERIFY(broken.find(rate) != std::string::npos);
+        broken.replace(broken.find(rate), rate.size(), "<TaxPercentage>9</TaxPercentage>");
+        writeFile(dir->file("rinkmenos/pataisyta.xml"), broken);
+        writeFile(dir->file("rinkmenos/ne_xml.xml"), "Sąskaitos\n");
+
+        QtMessageBoxes real;
+        WindowServices services = testServices(boxes, files, desktop);
+        services.boxes = &real;
+        MainWindow window(ProgramPaths(dir->path()), services);
+        auto* button = widget<QPushButton>(window, "btn_tikrinti");
+        QCOMPARE(button->text(), QStringLiteral("Tikrinti i.SAF rinkmeną"));
+        const auto checkShows = [&](const std::string& file, const QString& title, QString& shown) {
+            files.next(file);
+            whenBoxShows([&](MessageDialog* box) {
+                QCOMPARE(box->windowTitle(), title);
+                auto* text = box->findChild<QWidget*>(QStringLiteral("message_text"));
+                QVERIFY(text != nullptr);
+                if (auto* label = qobject_cast<QLabel*>(text)) {
+                    shown = label->text();
+                } else {
+                    shown = qobject_cast<QPlainTextEdit*>(text)->toPlainText();
+                }
+                QTest::keyClick(box, Qt::Key_Escape);
+            });
+            QTest::mouseClick(button, Qt::LeftButton);
+            QCOMPARE(files.asked.back(), std::string("isaf"));
+            QCOMPARE(files.startFolders.back(), dir->file("rinkmenos"));
+            QVERIFY(button->isEnabled());
+        };
+
+        QString good;
+        checkShows(saved, QStringLiteral("Informacija"), good);
+        QVERIFY2(good.startsWith(QStringLiteral("Rinkmena: ") + QString::fromStdString(saved)),
+                 qPrintable(good));
+        QVERIFY2(good.contains(QStringLiteral("\nKlaidų ir įspėjimų nerasta.\n")),
+                 qPrintable(good));
+        QVERIFY2(good.contains(QRegularExpression(QStringLiteral("Pirkimai +PVM1 +1 +100[.,]00"))),
+                 qPrintable(good));
+
+        QString bad;
+        checkShows(dir->file("rinkmenos/pataisyta.xml"), QStringLiteral("Klaida"), bad);
+        QVERIFY2(bad.contains(QStringLiteral("\nLoginės klaidos:\n  Eilutė ")), qPrintable(bad));
+        QVERIFY2(bad.contains(QStringLiteral("PVM kodo PVM1 tarifas yra 21 %, o nurodytas 9 %.")),
+                 qPrintable(bad));
+        QVERIFY2(bad.contains(QStringLiteral("\nRasta klaidų: 1")), qPrintable(bad));
+
+        QString notXml;
+        checkShows(dir->file("rinkmenos/ne_xml.xml"), QStringLiteral("Klaida"), notXml);
+        QVERIFY2(notXml.contains(
+                     QStringLiteral("Rinkmena netikrinta: tai ne i.SAF 1.2 rinkmena arba ne XML.")),
+                 qPrintable(notXml));
+        QVERIFY(!notXml.contains(QStringLiteral("Pirkimai")));
+    }
+
     // The close box during a run asks whether to stop it. No: the run goes on to its file.
     // Yes: the run stops at its next row or record, the window closes after it, and the file
     // being written never replaces the earlier one.
@@ -460,20 +624,19 @@ class MainWindowTest : public QObject {
         MainWindow* window = nullptr;
         bool closeWhileReading = true;
         WindowServices services = testServices(boxes, files, desktop, today);
-        services.openWorkbook = [&, opener = book.opener()](const std::string& path,
-                                                            const RegionalSettings& regional) {
+        services.openWorkbook = [&, opener = book.opener()](const std::string& path) {
             if (closeWhileReading) {
                 QTimer::singleShot(0, window, [&] { window->close(); });
             }
-            return opener(path, regional);
+            return opener(path);
         };
-        services.exporter = [&](const InvoiceRowStore& store, const RunInputs& in,
+        services.exporter = [&](const InvoiceBook& invoices, const RunInputs& in,
                                 Progress& progress) {
             if (closeWhileReading) {
-                return exportIsafFile(store, in, progress);
+                return exportIsafFile(invoices, in, progress);
             }
             CloseWhileWriting closing(progress, window);
-            return exportIsafFile(store, in, closing);
+            return exportIsafFile(invoices, in, closing);
         };
         MainWindow owned(ProgramPaths(dir->path()), services);
         window = &owned;
