@@ -128,6 +128,8 @@ class SheetReader {
             emptyCount = a.isEmpty() ? emptyCount + 1 : 0;
             readRow(a);
         }
+        // The sheet is done: its part of the bar is full.
+        reading_.progress.setProgress(sheetStart + kSheetProgressSteps, kSheetReadingSteps);
     }
 
   private:

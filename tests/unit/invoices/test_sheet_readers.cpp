@@ -152,8 +152,9 @@ TEST_F(PurchaseReader, EmptySheetReadsExactlyThreeRows) {
     EXPECT_EQ(host.statuses, (std::vector<std::string>{"Gau21 lapas. Patikriname įrašus: 1",
                                                        "Gau21 lapas. Patikriname įrašus: 2",
                                                        "Gau21 lapas. Patikriname įrašus: 3"}));
-    // Nothing tells how far the empty sheet goes: the bar stays at the sheet's start.
-    EXPECT_EQ(host.positions, (std::vector<int>{0, 0, 0}));
+    // Nothing tells how far the empty sheet goes: the bar stays at the sheet's start until the
+    // sheet is done.
+    EXPECT_EQ(host.positions, (std::vector<int>{0, 0, 0, 1000}));
     EXPECT_EQ(host.progressMaximum, kSheetReadingSteps);
     EXPECT_EQ(workbook.log().selected, (std::vector<std::string>{"Gau21"}));
     EXPECT_FALSE(errors.hasEntries());
@@ -187,8 +188,9 @@ TEST_F(PurchaseReader, ProgressMovesBySheetAndRow) {
     for (int step = 0; step < 10; ++step) {
         expected.push_back(step * 100);  // ten rows, each a tenth of the sheet's 1000 steps
     }
-    expected.insert(expected.end(), {999, 999, 999});     // the empty rows after the last
-    expected.insert(expected.end(), {7000, 7000, 7000});  // the eighth sheet, empty
+    expected.insert(expected.end(),
+                    {999, 999, 999, 1000});  // the empty rows after the last, the end
+    expected.insert(expected.end(), {7000, 7000, 7000, 8000});  // the eighth sheet, empty, its end
     EXPECT_EQ(host.positions, expected);
     EXPECT_EQ(host.progressMaximum, kSheetReadingSteps);
     EXPECT_EQ(host.statuses.at(12), "Gau21 lapas. Patikriname įrašus: 13");
