@@ -26,4 +26,9 @@ class MessageBoxes {
         (void)path;
         return show(kind, text);
     }
+    // A box whose text holds columns aligned with blanks (a table of totals): shown in a font
+    // whose letters are all of one width, so the columns stay aligned.
+    virtual Answer showAligned(MessageKind kind, const std::string& text) {
+        return show(kind, text);
+    }
 };

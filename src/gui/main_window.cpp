@@ -441,7 +441,7 @@ void MainWindow::onCheckFileClicked() {
     const MessageKind kind = result.outcome == CheckOutcome::Clean ? MessageKind::Information
                              : result.outcome == CheckOutcome::WarningsOnly ? MessageKind::Warning
                                                                             : MessageKind::Error;
-    services_.boxes->show(kind, report);
+    services_.boxes->showAligned(kind, report);
 }
 
 void MainWindow::onCopyrightClicked() {

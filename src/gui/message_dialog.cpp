@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -44,7 +45,7 @@ QString MessageDialog::titleOf(MessageKind kind) {
 }
 
 MessageDialog::MessageDialog(MessageKind kind, const QString& title, const QString& text,
-                             const QString& path, QWidget* parent)
+                             const QString& path, QWidget* parent, Font font)
     : QDialog(parent), answer_(kind == MessageKind::Confirmation ? Answer::No : Answer::Ok) {
     setObjectName(QStringLiteral("message_box"));
     setWindowTitle(title);
@@ -59,9 +60,13 @@ MessageDialog::MessageDialog(MessageKind kind, const QString& title, const QStri
 
     const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
     const QRect available = screen->availableGeometry();
+    const QFont textFont = font == Font::FixedPitch
+                               ? QFontDatabase::systemFont(QFontDatabase::FixedFont)
+                               : this->font();
+    const QFontMetrics metrics(textFont);
     int widest = 0;
     for (const QString& line : text.split(QLatin1Char('\n'))) {
-        widest = std::max(widest, fontMetrics().horizontalAdvance(line));
+        widest = std::max(widest, metrics.horizontalAdvance(line));
     }
     const bool scrolls = text.count(QLatin1Char('\n')) > 25 || text.size() > 3000 ||
                          widest > available.width() * 7 / 10;
@@ -70,14 +75,19 @@ MessageDialog::MessageDialog(MessageKind kind, const QString& title, const QStri
         view->setObjectName(QStringLiteral("message_text"));
         view->setReadOnly(true);
         view->setLineWrapMode(QPlainTextEdit::NoWrap);
+        view->setFont(textFont);
         body->addWidget(view, 1);
-        resize(std::min(640, available.width() * 9 / 10),
+        // Wide enough for the widest line where the screen allows (the icon, margins and the
+        // scroll bar take about 120 pixels beside the text), never narrower than 640.
+        const int wanted = std::max(640, widest + 120);
+        resize(std::min(wanted, available.width() * 9 / 10),
                std::min(480, available.height() * 8 / 10));
     } else {
         auto* label = new QLabel(this);
         label->setObjectName(QStringLiteral("message_text"));
         label->setTextFormat(Qt::PlainText);
         label->setText(text);
+        label->setFont(textFont);
         label->setWordWrap(false);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
         label->setMinimumWidth(220);

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QSplitter>
 #include <QTreeView>
 #include <QUrl>
 
@@ -36,6 +37,12 @@ Answer QtMessageBoxes::showWithPath(MessageKind kind, const std::string& text,
         .ask();
 }
 
+Answer QtMessageBoxes::showAligned(MessageKind kind, const std::string& text) {
+    return MessageDialog(kind, MessageDialog::titleOf(kind), boxText(text), QString(), parent_,
+                         MessageDialog::Font::FixedPitch)
+        .ask();
+}
+
 namespace {
 
 std::optional<std::string> chooseFile(QWidget* parent, const QString& caption,
@@ -45,8 +52,12 @@ std::optional<std::string> chooseFile(QWidget* parent, const QString& caption,
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    // Wide enough that a file's name, size, type and date show without being cut.
-    dialog.resize(820, 480);
+    // Wide enough that a file's name, size, type and date show without being cut, and the
+    // places beside them ("Kompiuteris") too.
+    dialog.resize(860, 480);
+    if (auto* splitter = dialog.findChild<QSplitter*>()) {
+        splitter->setSizes({150, 710});
+    }
     if (auto* details = dialog.findChild<QTreeView*>()) {
         QHeaderView* header = details->header();
         header->setStretchLastSection(false);

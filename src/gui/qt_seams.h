@@ -20,6 +20,7 @@ class QtMessageBoxes : public MessageBoxes {
     Answer showTitled(MessageKind kind, const std::string& text, const std::string& title) override;
     Answer showWithPath(MessageKind kind, const std::string& text,
                         const std::string& path) override;
+    Answer showAligned(MessageKind kind, const std::string& text) override;
 
   private:
     QWidget* parent_;

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -574,6 +575,9 @@ class MainWindowTest : public QObject {
                 QCOMPARE(box->windowTitle(), title);
                 auto* text = box->findChild<QWidget*>(QStringLiteral("message_text"));
                 QVERIFY(text != nullptr);
+                // The totals' columns align.
+                QCOMPARE(text->font().family(),
+                         QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
                 if (auto* label = qobject_cast<QLabel*>(text)) {
                     shown = label->text();
                 } else {
