@@ -33,7 +33,8 @@ class AnsweringBoxes : public MessageBoxes {
 class OneFile : public FileDialog {
   public:
     explicit OneFile(std::string path) : path_(std::move(path)) {}
-    std::optional<std::string> chooseWorkbook() override { return path_; }
+    std::optional<std::string> chooseWorkbook(const std::string&) override { return path_; }
+    std::optional<std::string> chooseIsafFile(const std::string&) override { return path_; }
 
   private:
     std::string path_;
@@ -41,7 +42,7 @@ class OneFile : public FileDialog {
 
 class NoDesktop : public DesktopShell {
   public:
-    void open(const std::string&) override {}
+    bool open(const std::string&) override { return true; }
 };
 
 class PaintCounter : public QObject {

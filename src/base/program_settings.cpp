@@ -39,6 +39,14 @@ Result<void> ProgramSettings::setWorkplace(std::string_view name) const {
     return file_.write(kSection, "darbo_vieta", name);
 }
 
+std::string ProgramSettings::workbookFolder() const {
+    return file_.read(kSection, "dokumento_aplankas");
+}
+
+Result<void> ProgramSettings::setWorkbookFolder(std::string_view folder) const {
+    return file_.write(kSection, "dokumento_aplankas", folder);
+}
+
 std::string ProgramSettings::programVersion() const {
     return versionFile_.read("VERSIJA", "nr");
 }

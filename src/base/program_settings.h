@@ -8,9 +8,9 @@
 #include "base/result.h"
 
 // The program's own values in the settings file "_nustatymai.ini", typed: the position of the
-// payer selected last, the last workplace name and the program's version (which the installed
-// program keeps beside its template instead). The window and kolvira-cli read them alike.
-// Every call goes straight to the file, as ProfileFile does.
+// payer selected last, the last workplace name, the folder of the last workbook chosen and the
+// program's version (which the installed program keeps beside its template instead). The window
+// and kolvira-cli read them alike. Every call goes straight to the file, as ProfileFile does.
 class ProgramSettings {
   public:
     explicit ProgramSettings(const ProgramPaths& paths)
@@ -24,6 +24,11 @@ class ProgramSettings {
     // The last workplace name used ("darbo_vieta"); empty when none is stored.
     std::string workplace() const;
     Result<void> setWorkplace(std::string_view name) const;
+
+    // The folder of the workbook chosen last ("dokumento_aplankas"), where the file dialog opens
+    // next; empty when none is stored.
+    std::string workbookFolder() const;
+    Result<void> setWorkbookFolder(std::string_view folder) const;
 
     // The program's version ("VERSIJA"/"nr"), free text; empty when the entry is missing.
     std::string programVersion() const;

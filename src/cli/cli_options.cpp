@@ -15,8 +15,9 @@ const char* const kCliUsage =
     "                          The payer's company code; by default the payer selected last\n"
     "                          in the register asmenys.txt.\n"
     "  --workplace PAVADINIMAS Darbo vietos pavadinimas (A-Z, 0-9, _); numatytasis - paskutinis\n"
-    "                          naudotas. The workplace name (part number); by default the last\n"
-    "                          one used.\n"
+    "                          naudotas programos lange (darbo_vieta faile _nustatymai.ini).\n"
+    "                          The workplace name (part number); by default the last one used\n"
+    "                          in the window (darbo_vieta in _nustatymai.ini).\n"
     "  --from, --to DATA       Laikotarpio pradžia ir pabaiga; numatytasis - praėjęs mėnuo.\n"
     "                          First and last day of the period; by default the previous\n"
     "                          calendar month.\n"
@@ -78,7 +79,7 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& argume
         if (argument == "--format") {
             if (i + 1 >= arguments.size() ||
                 (arguments[i + 1] != "text" && arguments[i + 1] != "json")) {
-                error = "Option --format needs text or json";
+                error = "Parinkčiai --format reikia reikšmės text arba json.";
                 return std::nullopt;
             }
             options.format = arguments[++i];
@@ -100,39 +101,40 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& argume
         }
         if (target != nullptr) {
             if (i + 1 >= arguments.size()) {
-                error = "Option " + argument + " needs a value";
+                error = "Parinkčiai " + argument + " trūksta reikšmės.";
                 return std::nullopt;
             }
             *target = arguments[++i];
             runOption = true;
             // An empty folder would mean the root folder to the file system.
             if (target == &options.outputDir && target->value().empty()) {
-                error = "Option --output-dir needs a folder";
+                error = "Parinkčiai --output-dir reikia aplanko.";
                 return std::nullopt;
             }
             continue;
         }
         if (argument.starts_with("--")) {
-            error = "Unknown option " + argument;
+            error = "Nežinoma parinktis " + argument + ".";
             return std::nullopt;
         }
         if (haveWorkbook) {
-            error = options.check ? "Only one file can be given" : "Only one workbook can be given";
+            error = options.check ? "Galima nurodyti tik vieną rinkmeną."
+                                  : "Galima nurodyti tik vieną dokumentą.";
             return std::nullopt;
         }
         options.workbook = argument;
         haveWorkbook = true;
     }
     if (options.check && runOption) {
-        error = "--check takes only --format and one file";
+        error = "Su --check galima nurodyti tik --format ir vieną rinkmeną.";
         return std::nullopt;
     }
     if (!options.check && options.format != "text") {
-        error = "--format json is available with --check only";
+        error = "--format json galima tik su --check.";
         return std::nullopt;
     }
     if (!haveWorkbook) {
-        error = options.check ? "No file given" : "No workbook given";
+        error = options.check ? "Rinkmena nenurodyta." : "Dokumentas nepasirinktas";
         return std::nullopt;
     }
     return options;

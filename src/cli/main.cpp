@@ -30,9 +30,10 @@ std::string plainLines(const std::string& text) {
     return result;
 }
 
+// A terminal opens nothing; the error list that follows says what to correct.
 class NoDesktop : public DesktopShell {
   public:
-    void open(const std::string&) override {}
+    bool open(const std::string&) override { return true; }
 };
 
 // The run's prompts on a terminal: messages on stderr, the saved path on stdout, and no
@@ -82,6 +83,8 @@ int exitCodeOf(RunOutcome outcome) {
         case RunOutcome::SettingsNotWritable:
         case RunOutcome::OutputNotWritable:
             return 5;
+        case RunOutcome::Cancelled:
+            return 130;  // only the window stops a run; an interrupt, as a shell reports one
         case RunOutcome::ProgramFault:
             return kProgramFaultExit;
     }
@@ -151,11 +154,6 @@ int main(int argc, char** argv) {
             return 2;
         }
         inputs.period = {*from, *to};
-    }
-
-    if (!fileExists(options->workbook)) {
-        std::cerr << "Dokumentas nerastas: " << options->workbook << '\n';
-        return 2;
     }
 
     inputs.outputFolder = options->outputDir.value_or(paths.outputFolder());

@@ -16,15 +16,18 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "base/atomic_file.h"
 #include "base/folders.h"
 #include "frontend/locale_settings.h"
 #include "gui/file_dialog.h"
 #include "gui/payer_dialog.h"
 #include "gui/qt_seams.h"
 #include "gui/update_bridge.h"
+#include "isaf/file_check.h"
 #include "payers/payer_register.h"
 #include "run/saved_message.h"
 #include "update/close_handover.h"
@@ -32,6 +35,12 @@
 namespace {
 
 const QString kNoWorkbook = QStringLiteral("Dokumentas nepasirinktas");
+const std::string kRegisterChanged =
+    "PVM mokėtojų sąrašas pasikeitė kitame programos lange.\r\n"
+    "Sąrašas atnaujintas, niekas nepakeista. Patikrinkite ir pakartokite.";
+const std::string kStopRunQuestion =
+    "Rinkmenos formavimas dar nepasibaigė.\r\n"
+    "Ar tikrai norite jį nutraukti ir išeiti iš programos?";
 const QColor kCream(255, 251, 240);
 const QColor kNavy(0, 0, 128);
 
@@ -111,7 +120,8 @@ MainWindow::MainWindow(ProgramPaths paths, WindowServices services, QWidget* par
     : QMainWindow(parent),
       paths_(std::move(paths)),
       services_(std::move(services)),
-      settings_(paths_) {
+      settings_(paths_),
+      desktop_(*services_.desktop, *services_.boxes) {
     if (!services_.regional) {
         services_.regional = [] { return regionalSettingsFrom(QLocale::system()); };
     }
@@ -150,13 +160,11 @@ void MainWindow::buildControls() {
     layout->addWidget(payerList_);
     auto* payerButtons = new QHBoxLayout;
     auto* newButton = makeButton(QStringLiteral("Naujas"), QStringLiteral("btn_new"), central);
-    auto* editButton =
-        makeButton(QStringLiteral("Koreguoti"), QStringLiteral("btn_koreguoti"), central);
-    auto* deleteButton =
-        makeButton(QStringLiteral("Trinti"), QStringLiteral("btn_mok_delete"), central);
+    editButton_ = makeButton(QStringLiteral("Koreguoti"), QStringLiteral("btn_koreguoti"), central);
+    deleteButton_ = makeButton(QStringLiteral("Trinti"), QStringLiteral("btn_mok_delete"), central);
     payerButtons->addWidget(newButton);
-    payerButtons->addWidget(editButton);
-    payerButtons->addWidget(deleteButton);
+    payerButtons->addWidget(editButton_);
+    payerButtons->addWidget(deleteButton_);
     layout->addLayout(payerButtons);
 
     workplaceCaption_ = makeLabel(QStringLiteral("Darbo vietos pavadinimas:"),
@@ -234,6 +242,9 @@ void MainWindow::buildControls() {
     outputFolderButton_ = makeButton(QStringLiteral("Suformuotų rinkmenų saugojimo vieta"),
                                      QStringLiteral("btn_rinkmenos"), central);
     layout->addWidget(outputFolderButton_);
+    checkFileButton_ = makeButton(QStringLiteral("Tikrinti i.SAF rinkmeną"),
+                                  QStringLiteral("btn_tikrinti"), central);
+    layout->addWidget(checkFileButton_);
     closeButton_ =
         makeButton(QStringLiteral("Uždaryti programą"), QStringLiteral("btn_close"), central);
     layout->addWidget(closeButton_);
@@ -242,16 +253,18 @@ void MainWindow::buildControls() {
     copyright->setObjectName(QStringLiteral("lb_copyright"));
     layout->addWidget(copyright, 0, Qt::AlignRight);
 
+    // At least 150 pixels, and as wide as the window, so that "Pakrauname atnaujinimą: 100%"
+    // shows whole.
     statusPanel_ = new QLabel(this);
     statusPanel_->setObjectName(QStringLiteral("StatusBar1"));
-    statusPanel_->setFixedWidth(150);
-    statusBar()->addWidget(statusPanel_);
+    statusPanel_->setMinimumWidth(150);
+    statusBar()->addWidget(statusPanel_, 1);
     statusBar()->setSizeGripEnabled(false);
 
     connect(payerList_, &QComboBox::activated, this, &MainWindow::onPayerActivated);
     connect(newButton, &QPushButton::clicked, this, &MainWindow::onNewClicked);
-    connect(editButton, &QPushButton::clicked, this, &MainWindow::onEditClicked);
-    connect(deleteButton, &QPushButton::clicked, this, &MainWindow::onDeleteClicked);
+    connect(editButton_, &QPushButton::clicked, this, &MainWindow::onEditClicked);
+    connect(deleteButton_, &QPushButton::clicked, this, &MainWindow::onDeleteClicked);
     connect(workplaceEdit_, &QLineEdit::textChanged, this, &MainWindow::onWorkplaceChanged);
     connect(bindWorkplaceCheck_, &QCheckBox::toggled, this, &MainWindow::onBindToggled);
     connect(templateButton, &QPushButton::clicked, this, &MainWindow::onTemplateClicked);
@@ -260,6 +273,7 @@ void MainWindow::buildControls() {
     connect(clearButton, &QPushButton::clicked, this, &MainWindow::onClearWorkbookClicked);
     connect(generateButton_, &QPushButton::clicked, this, &MainWindow::onGenerateClicked);
     connect(outputFolderButton_, &QPushButton::clicked, this, &MainWindow::onOutputFolderClicked);
+    connect(checkFileButton_, &QPushButton::clicked, this, &MainWindow::onCheckFileClicked);
     connect(closeButton_, &QPushButton::clicked, this, &MainWindow::close);
     // Escape presses "Uždaryti programą" while it is enabled.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -269,8 +283,9 @@ void MainWindow::buildControls() {
         }
     });
 
-    // The window fits its size to its content and opens centred on the screen.
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    // The window fits its size to its content and opens centred on the screen. It keeps that
+    // size: a maximised window would only leave its fixed-size controls in a corner.
+    QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
@@ -289,8 +304,7 @@ void MainWindow::startUp() {
     // The installed program is updated by the package manager.
     if (services_.startUpdateCheck && paths_.updatesEnabled()) {
         try {
-            updateBridge_ =
-                new UpdateBridge(statusPanel_, *services_.boxes, *services_.desktop, this);
+            updateBridge_ = new UpdateBridge(statusPanel_, *services_.boxes, desktop_, this);
             services_.startUpdateCheck(*updateBridge_, programVersion_);
         } catch (...) {
             // The window stays fully usable without the update check.
@@ -314,13 +328,32 @@ void MainWindow::onTemplateClicked() {
 }
 
 void MainWindow::onChooseWorkbookClicked() {
-    const auto path = services_.files->chooseWorkbook();
+    const auto path = services_.files->chooseWorkbook(workbookStartFolder());
     if (!path) {
         onClearWorkbookClicked();
         return;
     }
     workbookPath_ = *path;
-    workbookName_->setText(QFileInfo(qs(*path)).fileName());
+    const QFileInfo chosen(qs(*path));
+    workbookName_->setText(chosen.fileName());
+    // Only a convenience: a folder the settings file cannot hold (letters outside its code
+    // page) is not remembered, and the next dialog opens in the documents folder.
+    (void)settings_.setWorkbookFolder(chosen.absolutePath().toStdString());
+}
+
+// The folder of the last workbook chosen, else the user's documents folder, else the home
+// folder: never the working directory, which means nothing to a user who started the program
+// from a menu.
+std::string MainWindow::workbookStartFolder() const {
+    const QString remembered = qs(settings_.workbookFolder());
+    if (!remembered.isEmpty() && QFileInfo(remembered).isDir()) {
+        return remembered.toStdString();
+    }
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) {
+        return documents.toStdString();
+    }
+    return QDir::homePath().toStdString();
 }
 
 void MainWindow::onClearWorkbookClicked() {
@@ -334,15 +367,81 @@ void MainWindow::onOutputFolderClicked() {
 }
 
 // The update hand-over: a running download may keep the window open, and a complete installer
-// is offered once the close is allowed.
+// is offered once the close is allowed. During a generation run the user is asked first
+// whether to stop it; the run then ends at its next row and the window closes after it, so the
+// run never goes on behind a closed window and no file is left half written.
 void MainWindow::closeEvent(QCloseEvent* event) {
     const auto downloading = [this] { return updateBridge_ && updateBridge_->downloading(); };
-    if (!closeAllowed(downloading(), *services_.boxes)) {
+    if (running_) {
+        if (!closeAllowed_ && stopRunToClose() && closeAllowed(downloading(), *services_.boxes)) {
+            closeAllowed_ = true;
+        }
         event->ignore();
         return;
     }
-    offerInstallerAtClose(downloading(), paths_, *services_.boxes, *services_.desktop);
+    if (!closeAllowed_ && !closeAllowed(downloading(), *services_.boxes)) {
+        event->ignore();
+        return;
+    }
+    closeAllowed_ = true;
+    offerInstallerAtClose(downloading(), paths_, *services_.boxes, desktop_);
     event->accept();
+}
+
+// The window keeps its content's size (its least and largest sizes are that size). A window
+// manager that maximises it all the same gets it back to normal.
+void MainWindow::changeEvent(QEvent* event) {
+    constexpr Qt::WindowStates kLarge = Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (event->type() == QEvent::WindowStateChange && (windowState() & kLarge)) {
+        showNormal();
+    }
+    QMainWindow::changeEvent(event);
+}
+
+bool MainWindow::stopRunToClose() {
+    return services_.boxes->show(MessageKind::Confirmation, kStopRunQuestion) == Answer::Yes;
+}
+
+// Any i.SAF file, this program's or another's: its findings and totals in the box that shows
+// the error list, scrolling when long. The dialog opens where this program saves its files.
+void MainWindow::onCheckFileClicked() {
+    const QString saved = qs(paths_.outputFolder());
+    const auto path = services_.files->chooseIsafFile(
+        QFileInfo(saved).isDir() ? saved.toStdString() : workbookStartFolder());
+    if (!path) {
+        return;
+    }
+    if (!fileExists(*path)) {
+        services_.boxes->show(MessageKind::Error, "Dokumentas nerastas: " + *path);
+        return;
+    }
+    beginBusy();
+    // Shown at once; no events are let through while the file is read, so nothing else starts.
+    setStatus("Tikriname rinkmeną " + QFileInfo(qs(*path)).fileName().toStdString());
+    showProgress();
+    actionLabel_->repaint();
+    FileCheckResult result;
+    try {
+        result = checkIsafFile(*path);
+    } catch (const std::exception& fault) {
+        endBusy();
+        services_.boxes->show(
+            MessageKind::Error,
+            std::string("Tikrinant rinkmeną įvyko programos klaida: ") + fault.what());
+        return;
+    }
+    endBusy();
+    std::string report = "Rinkmena: " + *path + "\n";
+    for (const std::string& line : checkReportLines(result)) {
+        report += "\n" + line;
+    }
+    if (result.outcome != CheckOutcome::NotIsaf) {
+        report += "\n\n" + formatSummary(result.summary);
+    }
+    const MessageKind kind = result.outcome == CheckOutcome::Clean ? MessageKind::Information
+                             : result.outcome == CheckOutcome::WarningsOnly ? MessageKind::Warning
+                                                                            : MessageKind::Error;
+    services_.boxes->showAligned(kind, report);
 }
 
 void MainWindow::onCopyrightClicked() {
@@ -351,9 +450,14 @@ void MainWindow::onCopyrightClicked() {
 
 void MainWindow::onGenerateClicked() {
     beginBusy();
+    running_ = true;
     lastRun_ = runGeneration(inputs(), *this, *this, settings_.file(), services_.openWorkbook,
                              services_.exporter);
+    running_ = false;
     endBusy();
+    if (closeAllowed_) {
+        close();  // asked for during the run, which has stopped
+    }
 }
 
 // ---- Payer register ----
@@ -362,8 +466,17 @@ void MainWindow::reportFailure(const Result<void>& result) {
     services_.boxes->show(MessageKind::Error, result.message());
 }
 
+void MainWindow::selectPayer(std::optional<Payer> payer) {
+    payer_ = std::move(payer);
+    editButton_->setEnabled(payer_.has_value());
+    deleteButton_->setEnabled(payer_.has_value());
+}
+
 void MainWindow::loadPayerList(int position) {
     payerList_->clear();
+    listedPayers_.clear();
+    // The payer's codes go with the selection: a run never uses a payer the list does not show.
+    selectPayer(std::nullopt);
     const PayerRegister register_(paths_.payerRegister());
     if (!register_.exists()) {
         return;
@@ -373,11 +486,12 @@ void MainWindow::loadPayerList(int position) {
     for (int i = 0; i < count; ++i) {
         Payer payer = Payer::parse((*lines)[static_cast<size_t>(i)]);
         payerList_->addItem(qs(payer.name));
+        listedPayers_.push_back(payer);
         if (i != position) {
             continue;
         }
         const QString workplace = qs(payer.workplace);
-        payer_ = std::move(payer);
+        selectPayer(std::move(payer));
         payerList_->setCurrentIndex(position);
         // The payer's own workplace name replaces the one last used; without one, the field
         // keeps its text.
@@ -394,9 +508,22 @@ void MainWindow::loadPayerList(int position) {
     }
 }
 
+// The list may be older than the register (another window added or deleted a payer): the
+// payer picked is selected wherever it stands now. One that is gone selects nothing, and the
+// user is told.
 void MainWindow::onPayerActivated(int position) {
-    loadPayerList(position);
-    storePayerPosition(position);
+    if (position < 0 || static_cast<size_t>(position) >= listedPayers_.size()) {
+        return;
+    }
+    const Payer picked = listedPayers_[static_cast<size_t>(position)];
+    const auto found = PayerRegister(paths_.payerRegister()).find(picked, position);
+    const int current = found.ok() ? *found : -1;
+    loadPayerList(current);
+    if (current < 0) {
+        services_.boxes->show(MessageKind::Warning, kRegisterChanged);
+        return;
+    }
+    storePayerPosition(current);
 }
 
 void MainWindow::storePayerPosition(int position) {
@@ -421,63 +548,101 @@ void MainWindow::onNewClicked() {
     storePayerPosition(*added);
 }
 
+// Only a selected payer can be edited: the button is disabled while none is.
 void MainWindow::onEditClicked() {
+    if (!payer_) {
+        return;
+    }
     const int selected = payerList_->currentIndex();
-    Payer prefill;
-    prefill.name = payerList_->currentText().toStdString();
-    if (payer_) {
-        prefill.vatCode = payer_->vatCode;
-        prefill.companyCode = payer_->companyCode;
-    }
+    const Payer shown = *payer_;
+    Payer prefill = shown;
     // The workplace part is taken before the dialog opens.
-    if (bindWorkplaceCheck_->isChecked()) {
-        prefill.workplace = workplaceEdit_->text().toStdString();
-    }
+    prefill.workplace =
+        bindWorkplaceCheck_->isChecked() ? workplaceEdit_->text().toStdString() : std::string();
     PayerDialog dialog(prefill, this);
     const auto edited = dialog.ask();
     if (!edited) {
         return;
     }
-    const auto replaced = PayerRegister(paths_.payerRegister()).replace(selected, *edited);
+    const auto replaced = PayerRegister(paths_.payerRegister()).replace(selected, shown, *edited);
     if (!replaced.ok()) {
         reportFailure(Failure(replaced.message()));
         return;
     }
-    // The payer just edited stays selected, also at the next start.
-    loadPayerList(*replaced);
-    if (selected >= 0) {
-        storePayerPosition(*replaced);
+    if (replaced->stale) {
+        onRegisterChangedElsewhere(shown);
+        return;
     }
+    // The payer just edited stays selected, also at the next start.
+    loadPayerList(replaced->position);
+    storePayerPosition(replaced->position);
 }
 
 void MainWindow::onDeleteClicked() {
-    const int selected = payerList_->currentIndex();
-    if (selected < 0) {
+    if (!payer_) {
         return;
     }
+    const int selected = payerList_->currentIndex();
+    const Payer shown = *payer_;
     const std::string question = "Ar tikrai norite pašalinti iš sąrašo šį PVM mokėtoją?\n\r\n\r" +
                                  payerList_->currentText().toStdString() + "\n\r";
     if (services_.boxes->show(MessageKind::Confirmation, question) != Answer::Yes) {
         return;
     }
-    if (const auto removed = PayerRegister(paths_.payerRegister()).remove(selected);
-        !removed.ok()) {
-        reportFailure(removed);
+    const auto removed = PayerRegister(paths_.payerRegister()).remove(selected, shown);
+    if (!removed.ok()) {
+        reportFailure(Failure(removed.message()));
+        return;
+    }
+    if (removed->stale) {
+        onRegisterChangedElsewhere(shown);
         return;
     }
     loadPayerList(-1);
     storePayerPosition(0);
 }
 
+// Another window (or program) changed the register since this one read it, so the position
+// the window acted on may hold another payer. Nothing was written: the list is read again,
+// with the payer shown still selected when it is still there, and the user is told.
+void MainWindow::onRegisterChangedElsewhere(const Payer& shown) {
+    const auto found = PayerRegister(paths_.payerRegister()).find(shown);
+    const int position = found.ok() ? *found : -1;
+    const int before = payerList_->currentIndex();
+    loadPayerList(position);
+    if (position >= 0 && position != before) {
+        storePayerPosition(position);
+    }
+    services_.boxes->show(MessageKind::Warning, kRegisterChanged);
+}
+
+// A binding that fails is not reported: it is simply not stored. Without a selected payer
+// there is no line to bind.
+void MainWindow::bindWorkplace(const std::string& workplace) {
+    if (!payer_) {
+        return;
+    }
+    const Payer shown = *payer_;
+    const auto bound = PayerRegister(paths_.payerRegister())
+                           .bindWorkplace(payerList_->currentIndex(), shown, workplace);
+    if (!bound.ok()) {
+        return;
+    }
+    if (bound->stale) {
+        onRegisterChangedElsewhere(shown);
+        return;
+    }
+    payer_->workplace = workplace;
+}
+
 // While the box is ticked every change of the workplace name is stored in the selected payer's
-// line. A binding that fails is not reported: it is simply not stored.
+// line.
 void MainWindow::onWorkplaceChanged() {
     setTextColor(workplaceCaption_, workplaceEdit_->text().isEmpty()
                                         ? QColor(255, 0, 0)
                                         : palette().color(QPalette::WindowText));
     if (bindWorkplaceCheck_->isChecked()) {
-        (void)PayerRegister(paths_.payerRegister())
-            .bindWorkplace(payerList_->currentIndex(), workplaceEdit_->text().toStdString());
+        bindWorkplace(workplaceEdit_->text().toStdString());
     }
     if (const auto written = settings_.setWorkplace(workplaceEdit_->text().toStdString());
         !written.ok()) {
@@ -486,10 +651,8 @@ void MainWindow::onWorkplaceChanged() {
 }
 
 void MainWindow::onBindToggled() {
-    const std::string workplace =
-        bindWorkplaceCheck_->isChecked() ? workplaceEdit_->text().toStdString() : std::string();
-    (void)PayerRegister(paths_.payerRegister())
-        .bindWorkplace(payerList_->currentIndex(), workplace);
+    bindWorkplace(bindWorkplaceCheck_->isChecked() ? workplaceEdit_->text().toStdString()
+                                                   : std::string());
 }
 
 // The workplace field takes digits and the letters A-Z (typed letters become capitals),
@@ -529,16 +692,16 @@ RunInputs MainWindow::inputs() {
 
 void MainWindow::beginBusy() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    for (QPushButton* button :
-         {chooseWorkbookButton_, generateButton_, outputFolderButton_, closeButton_}) {
+    for (QPushButton* button : {chooseWorkbookButton_, generateButton_, outputFolderButton_,
+                                checkFileButton_, closeButton_}) {
         button->setEnabled(false);
     }
     sinceEvents_.start();
 }
 
 void MainWindow::endBusy() {
-    for (QPushButton* button :
-         {chooseWorkbookButton_, generateButton_, outputFolderButton_, closeButton_}) {
+    for (QPushButton* button : {chooseWorkbookButton_, generateButton_, outputFolderButton_,
+                                checkFileButton_, closeButton_}) {
         button->setEnabled(true);
     }
     setStatus({});
@@ -581,6 +744,9 @@ void MainWindow::processEvents() {
     showProgress();
     QCoreApplication::processEvents();
     sinceEvents_.restart();
+    if (running_ && closeAllowed_) {
+        throw RunCancelled();  // the user closed the window and let the run stop
+    }
 }
 
 void MainWindow::keepResponsive() {
@@ -597,15 +763,21 @@ Answer MainWindow::showMessage(MessageKind kind, const std::string& text) {
 
 void MainWindow::showSaved(const std::string& path) {
     showProgress();
-    services_.boxes->show(MessageKind::Information, savedMessageText(path));
+    services_.boxes->showWithPath(MessageKind::Information, savedMessageText(path), path);
 }
 
+// The run asks for a payer: the selected one is edited; with none selected (first start, after
+// a deletion) a new one is entered.
 void MainWindow::editPayer() {
-    onEditClicked();
+    if (payer_) {
+        onEditClicked();
+    } else {
+        onNewClicked();
+    }
 }
 void MainWindow::newPayer() {
     onNewClicked();
 }
 DesktopShell& MainWindow::desktop() {
-    return *services_.desktop;
+    return desktop_;
 }

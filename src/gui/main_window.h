@@ -6,12 +6,14 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/date.h"
 #include "base/program_paths.h"
 #include "base/program_settings.h"
 #include "base/progress.h"
 #include "base/result.h"
+#include "gui/reporting_desktop.h"
 #include "payers/payer.h"
 #include "run/generation_run.h"
 #include "run/run_front_end.h"
@@ -56,11 +58,11 @@ class MainWindow : public QMainWindow, private RunPrompts, private Progress {
     const std::string& programVersion() const { return programVersion_; }
 
     // Rebuilds the payer list from the register and selects the payer at `position`; a
-    // position that matches no line selects nothing and leaves the payer's codes as they were.
+    // position that matches no line selects nothing, and then the window holds no payer.
     void loadPayerList(int position);
 
-    // The payer whose codes the window holds: the one selected last; nothing until a position
-    // matched a line of the register. A deletion leaves it as it was.
+    // The selected payer, as its line stood when it was read; nothing while no entry of the
+    // list is selected (at first start, after a deletion).
     const std::optional<Payer>& payer() const { return payer_; }
     // The chosen workbook's full path; nothing when none is chosen.
     const std::optional<std::string>& workbookPath() const { return workbookPath_; }
@@ -70,6 +72,7 @@ class MainWindow : public QMainWindow, private RunPrompts, private Progress {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void buildControls();
@@ -77,12 +80,17 @@ class MainWindow : public QMainWindow, private RunPrompts, private Progress {
     void setWorkplaceName(const QString& name);
     void reportFailure(const Result<void>& result);
     void storePayerPosition(int position);
+    void selectPayer(std::optional<Payer> payer);
+    void onRegisterChangedElsewhere(const Payer& shown);
+    void bindWorkplace(const std::string& workplace);
+    std::string workbookStartFolder() const;
 
     // Handlers of the controls.
     void onTemplateClicked();
     void onChooseWorkbookClicked();
     void onClearWorkbookClicked();
     void onOutputFolderClicked();
+    void onCheckFileClicked();
     void onGenerateClicked();
     void onCopyrightClicked();
     void onPayerActivated(int position);
@@ -113,11 +121,16 @@ class MainWindow : public QMainWindow, private RunPrompts, private Progress {
     void keepResponsive() override;
     void showProgress();
 
+    // Whether a close asked for during a run may stop it; the run then ends at its next row.
+    bool stopRunToClose();
+
     ProgramPaths paths_;
     WindowServices services_;
     ProgramSettings settings_;
     std::string programVersion_;
+    ReportingDesktop desktop_;
     std::optional<Payer> payer_;
+    std::vector<Payer> listedPayers_;  // as the list shows them, by position
     std::optional<std::string> workbookPath_;
     UpdateBridge* updateBridge_ = nullptr;  // a child of the window; none when not wired
 
@@ -125,6 +138,8 @@ class MainWindow : public QMainWindow, private RunPrompts, private Progress {
     QLabel* workplaceCaption_ = nullptr;
     QLineEdit* workplaceEdit_ = nullptr;
     QCheckBox* bindWorkplaceCheck_ = nullptr;
+    QPushButton* editButton_ = nullptr;
+    QPushButton* deleteButton_ = nullptr;
     QDateEdit* fromDate_ = nullptr;
     QDateEdit* toDate_ = nullptr;
     QPushButton* chooseWorkbookButton_ = nullptr;
@@ -133,6 +148,7 @@ class MainWindow : public QMainWindow, private RunPrompts, private Progress {
     QProgressBar* progressBar_ = nullptr;
     QPushButton* generateButton_ = nullptr;
     QPushButton* outputFolderButton_ = nullptr;
+    QPushButton* checkFileButton_ = nullptr;
     QPushButton* closeButton_ = nullptr;
     QLabel* statusPanel_ = nullptr;  // the status bar's one panel: the update's progress
 
@@ -144,4 +160,9 @@ class MainWindow : public QMainWindow, private RunPrompts, private Progress {
         int maximum = 100;
     } progress_;
     RunResult lastRun_;
+    // A run is going on; the user asked to close during it and allowed it to stop; the close
+    // was allowed and is carried out without asking again.
+    bool running_ = false;
+    bool stopRequested_ = false;
+    bool closeAllowed_ = false;
 };

@@ -1,68 +1,15 @@
 #include "gui/qt_seams.h"
 
 #include <QDesktopServices>
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QGuiApplication>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QScreen>
-#include <QStyle>
+#include <QSplitter>
+#include <QTreeView>
 #include <QUrl>
-#include <QVBoxLayout>
 
-namespace {
-
-QString titleOf(MessageKind kind) {
-    switch (kind) {
-        case MessageKind::Error:
-            return QStringLiteral("Error");
-        case MessageKind::Information:
-            return QStringLiteral("Information");
-        case MessageKind::Warning:
-            return QStringLiteral("Warning");
-        case MessageKind::Confirmation:
-            return QStringLiteral("Confirm");
-    }
-    return {};
-}
-
-QMessageBox::Icon iconOf(MessageKind kind) {
-    switch (kind) {
-        case MessageKind::Error:
-            return QMessageBox::Critical;
-        case MessageKind::Information:
-            return QMessageBox::Information;
-        case MessageKind::Warning:
-            return QMessageBox::Warning;
-        case MessageKind::Confirmation:
-            return QMessageBox::Question;
-    }
-    return QMessageBox::NoIcon;
-}
-
-// A long error list: the same text in a box that fits on the screen and scrolls.
-Answer showScrolling(QWidget* parent, const QString& title, const QString& text) {
-    QDialog box(parent);
-    box.setWindowTitle(title);
-    auto* layout = new QVBoxLayout(&box);
-    auto* view = new QPlainTextEdit(text, &box);
-    view->setObjectName(QStringLiteral("message_text"));
-    view->setReadOnly(true);
-    layout->addWidget(view);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
-    layout->addWidget(buttons);
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    box.resize(std::min(640, screen.width() * 9 / 10), std::min(480, screen.height() * 8 / 10));
-    box.exec();
-    return Answer::Ok;
-}
-
-}  // namespace
+#include "gui/message_dialog.h"
 
 QString boxText(const std::string& text) {
     QString result = QString::fromStdString(text);
@@ -73,42 +20,78 @@ QString boxText(const std::string& text) {
 }
 
 Answer QtMessageBoxes::show(MessageKind kind, const std::string& text) {
-    return showTitled(kind, text, titleOf(kind).toStdString());
+    return MessageDialog(kind, MessageDialog::titleOf(kind), boxText(text), QString(), parent_)
+        .ask();
 }
 
 Answer QtMessageBoxes::showTitled(MessageKind kind, const std::string& text,
                                   const std::string& title) {
-    const QString shown = boxText(text);
-    const QString caption = QString::fromStdString(title);
-    if (shown.count(QLatin1Char('\n')) > 25 || shown.size() > 3000) {
-        return showScrolling(parent_, caption, shown);
-    }
-    QMessageBox box(iconOf(kind), caption, shown, QMessageBox::NoButton, parent_);
-    if (kind == MessageKind::Confirmation) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
-    }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
-    return Answer::Ok;
+    return MessageDialog(kind, QString::fromStdString(title), boxText(text), QString(), parent_)
+        .ask();
 }
 
-std::optional<std::string> QtFileDialog::chooseWorkbook() {
+Answer QtMessageBoxes::showWithPath(MessageKind kind, const std::string& text,
+                                    const std::string& path) {
+    return MessageDialog(kind, MessageDialog::titleOf(kind), boxText(text),
+                         QString::fromStdString(path), parent_)
+        .ask();
+}
+
+Answer QtMessageBoxes::showAligned(MessageKind kind, const std::string& text) {
+    return MessageDialog(kind, MessageDialog::titleOf(kind), boxText(text), QString(), parent_,
+                         MessageDialog::Font::FixedPitch)
+        .ask();
+}
+
+namespace {
+
+std::optional<std::string> chooseFile(QWidget* parent, const QString& caption,
+                                      const std::string& startFolder, const QString& filter) {
+    QFileDialog dialog(parent, caption, QString::fromStdString(startFolder), filter);
     // Qt's own dialog, not the desktop's: its texts are Lithuanian whatever the system language.
-    const QString path = QFileDialog::getOpenFileName(parent_, QString(), QString(),
-                                                      QStringLiteral("XLS, XLSX (*.xls *.xlsx)"),
-                                                      nullptr, QFileDialog::DontUseNativeDialog);
-    if (path.isEmpty()) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // Wide enough that a file's name, size, type and date show without being cut, and the
+    // places beside them ("Kompiuteris") too.
+    dialog.resize(860, 480);
+    if (auto* splitter = dialog.findChild<QSplitter*>()) {
+        splitter->setSizes({150, 710});
+    }
+    if (auto* details = dialog.findChild<QTreeView*>()) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return path.toStdString();
+    return dialog.selectedFiles().constFirst().toStdString();
 }
 
-void QtDesktopShell::open(const std::string& pathOrAddress) {
+}  // namespace
+
+std::optional<std::string> QtFileDialog::chooseWorkbook(const std::string& startFolder) {
+    return chooseFile(parent_, QStringLiteral("Pasirinkti dokumentą"), startFolder,
+                      QStringLiteral("XLS, XLSX (*.xls *.xlsx)"));
+}
+
+std::optional<std::string> QtFileDialog::chooseIsafFile(const std::string& startFolder) {
+    return chooseFile(parent_, QStringLiteral("Tikrinti i.SAF rinkmeną"), startFolder,
+                      QStringLiteral("i.SAF (*.xml)"));
+}
+
+bool QtDesktopShell::open(const std::string& pathOrAddress) {
     const QString target = QString::fromStdString(pathOrAddress);
-    const QUrl url =
-        target.contains(QStringLiteral("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
-    QDesktopServices::openUrl(url);
+    if (target.contains(QStringLiteral("://"))) {
+        return QDesktopServices::openUrl(QUrl(target));
+    }
+    // The opener would start and then fail out of sight on a path that is not there.
+    if (!QFileInfo::exists(target)) {
+        return false;
+    }
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(target));
 }
 
 std::optional<QChar> typedCharacter(const QKeyEvent* key) {

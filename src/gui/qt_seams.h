@@ -10,34 +10,40 @@ class QKeyEvent;
 #include "base/message_boxes.h"
 #include "gui/file_dialog.h"
 
-// The window's real message boxes. Line breaks written as LF CR or CR LF pairs show as one
-// line break; a text too long for the screen is shown in a box that scrolls.
+// The window's real message boxes (MessageDialog). Line breaks written as LF CR or CR LF pairs
+// show as one line break; a text too long for the screen is shown in a box that scrolls.
 class QtMessageBoxes : public MessageBoxes {
   public:
     explicit QtMessageBoxes(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
     Answer show(MessageKind kind, const std::string& text) override;
     Answer showTitled(MessageKind kind, const std::string& text, const std::string& title) override;
+    Answer showWithPath(MessageKind kind, const std::string& text,
+                        const std::string& path) override;
+    Answer showAligned(MessageKind kind, const std::string& text) override;
 
   private:
     QWidget* parent_;
 };
 
-// The system's file-open dialog with the filter "XLS, XLSX".
+// Qt's own file-open dialog, with the filter "XLS, XLSX" for a workbook and "i.SAF (*.xml)" for
+// a file to check.
 class QtFileDialog : public FileDialog {
   public:
     explicit QtFileDialog(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
-    std::optional<std::string> chooseWorkbook() override;
+    std::optional<std::string> chooseWorkbook(const std::string& startFolder) override;
+    std::optional<std::string> chooseIsafFile(const std::string& startFolder) override;
 
   private:
     QWidget* parent_;
 };
 
-// Folders, web pages and files opened with the desktop's own programs.
+// Folders, web pages and files opened with the desktop's own programs. A local path that is
+// not there, or a desktop without a program to open it (no xdg-open), gives false.
 class QtDesktopShell : public DesktopShell {
   public:
-    void open(const std::string& pathOrAddress) override;
+    bool open(const std::string& pathOrAddress) override;
 };
 
 // Text as a message box shows it: every LF CR, CR LF or lone CR becomes one line break.

@@ -39,9 +39,10 @@ Answer UpdateBridge::warning(const std::string& text) {
                           Answer::Ok);
 }
 
+// The worker's one plain message says that the second server cannot be reached: a failure,
+// shown as the program's other failures are.
 void UpdateBridge::message(const std::string& text) {
-    onWindowThread([this, text] { return boxes_.show(MessageKind::Information, text); },
-                   Answer::Ok);
+    onWindowThread([this, text] { return boxes_.show(MessageKind::Error, text); }, Answer::Ok);
 }
 
 void UpdateBridge::openInstaller(const std::string& path) {

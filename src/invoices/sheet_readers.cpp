@@ -13,6 +13,9 @@
 namespace {
 
 constexpr std::string_view kCheckingStatus = "Patikriname įrašus: ";
+constexpr std::string_view kSheetStatusSeparator = " lapas. ";
+// Each sheet's part of the progress bar while the sheets are read.
+constexpr int kSheetProgressSteps = kSheetReadingSteps / 12;
 constexpr std::string_view kBadDate = "  vietoje datos klaida";
 constexpr std::string_view kBadInvoiceNumber = "  vietoje serijos numerio klaida";
 constexpr std::string_view kBadType = "  vietoje tipo klaida";
@@ -95,24 +98,54 @@ class SheetReader {
 
     // The rows from the first data row until the third consecutive row with an empty A cell,
     // which is still read and checked like any other.
+    //
+    // The status names the sheet and the row; the bar moves by sheet (twelve equal parts) and,
+    // within a sheet, by row as far as the workbook states the sheet's last row. The first row
+    // of a sheet is shown at once, so the new sheet's name never waits for the time budget.
     void readSheet() {
         reading_.workbook.selectSheet(sheet_);
+        const int lastRow = reading_.workbook.lastRowHint();
+        const int sheetStart = (sheetNumber_ - 1) * kSheetProgressSteps;
         int emptyCount = 0;
-        std::string status(kCheckingStatus);  // one text for all rows: no allocation per row
+        // One text for all rows: no allocation per row.
+        std::string status(sheet_);
+        status += kSheetStatusSeparator;
+        status += kCheckingStatus;
+        const size_t statusHead = status.size();
         for (row_ = kFirstDataRow; emptyCount < 3; ++row_) {
             char number[16];
             const auto written = std::to_chars(number, number + sizeof number, row_ - 4);
-            status.resize(kCheckingStatus.size());
+            status.resize(statusHead);
             status.append(number, written.ptr);
             reading_.progress.setStatus(status);
-            reading_.progress.keepResponsive();
+            reading_.progress.setProgress(sheetStart + rowProgress(lastRow), kSheetReadingSteps);
+            if (row_ == kFirstDataRow) {
+                reading_.progress.processEvents();
+            } else {
+                reading_.progress.keepResponsive();
+            }
             const CellValue a = cell(kColumnA);
             emptyCount = a.isEmpty() ? emptyCount + 1 : 0;
             readRow(a);
         }
+        // The sheet is done: its part of the bar is full.
+        reading_.progress.setProgress(sheetStart + kSheetProgressSteps, kSheetReadingSteps);
     }
 
   private:
+    // How far into the sheet the current row lies, in steps of the sheet's part of the bar;
+    // nothing while the sheet's last row is unknown, and never the whole part.
+    int rowProgress(int lastRow) const {
+        if (lastRow < kFirstDataRow) {
+            return 0;
+        }
+        if (row_ > lastRow) {
+            return kSheetProgressSteps - 1;
+        }
+        const auto done = static_cast<std::int64_t>(row_ - kFirstDataRow) * kSheetProgressSteps;
+        return static_cast<int>(done / (lastRow - kFirstDataRow + 1));
+    }
+
     // Valid until the next cell is read.
     CellValue cell(int column) { return reading_.workbook.cell(row_, column); }
 

@@ -28,6 +28,9 @@ struct SheetReading {
     CounterpartNumbers& counterpartNumbers;
 };
 
+// The progress bar's maximum while the twelve sheets are read; each sheet has its twelfth.
+inline constexpr int kSheetReadingSteps = 12 * 1000;
+
 // The purchase sheet reader, for sheet numbers 1 to 6.
 void readPurchaseSheet(SheetReading& reading, int sheetNumber);
 

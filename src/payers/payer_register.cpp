@@ -80,57 +80,88 @@ Result<int> PayerRegister::add(const Payer& payer) const {
     return positionOf(lines, line);
 }
 
-Result<int> PayerRegister::replace(int position, const Payer& payer) const {
+namespace {
+
+// The loaded lines, when the one at `position` still holds `shown`.
+bool stillHolds(const std::vector<std::string>& lines, int position, const Payer& shown) {
+    return inRange(lines, position) && Payer::parse(lines[static_cast<size_t>(position)]) == shown;
+}
+
+}  // namespace
+
+Result<PayerRegister::LineChange> PayerRegister::replace(int position, const Payer& shown,
+                                                         const Payer& payer) const {
     auto loaded = load();
     if (!loaded.ok()) {
         return Failure(loaded.message());
     }
     auto& lines = *loaded;
-    const std::string line = payer.line();
-    const bool replacing = inRange(lines, position);
-    if (replacing) {
-        lines[static_cast<size_t>(position)] = line;
+    if (!stillHolds(lines, position, shown)) {
+        return LineChange{true, position};
     }
+    const std::string line = payer.line();
+    lines[static_cast<size_t>(position)] = line;
     sort(lines);
     if (const auto saved = save(lines); !saved.ok()) {
         return Failure(saved.message());
     }
-    return replacing ? positionOf(lines, line) : position;
+    return LineChange{false, positionOf(lines, line)};
 }
 
-Result<void> PayerRegister::remove(int position) const {
+Result<PayerRegister::LineChange> PayerRegister::remove(int position, const Payer& shown) const {
     auto loaded = load();
     if (!loaded.ok()) {
         return Failure(loaded.message());
     }
     auto& lines = *loaded;
-    if (!inRange(lines, position)) {
-        return Result<void>::success();
+    if (!stillHolds(lines, position, shown)) {
+        return LineChange{true, position};
     }
     lines.erase(lines.begin() + position);
-    return save(lines);
+    if (const auto saved = save(lines); !saved.ok()) {
+        return Failure(saved.message());
+    }
+    return LineChange{false, -1};
 }
 
-Result<void> PayerRegister::bindWorkplace(int position, std::string_view workplace) const {
-    if (!exists()) {
-        return Result<void>::success();
-    }
+Result<PayerRegister::LineChange> PayerRegister::bindWorkplace(int position, const Payer& shown,
+                                                               std::string_view workplace) const {
     auto loaded = load();
     if (!loaded.ok()) {
         return Failure(loaded.message());
     }
     auto& lines = *loaded;
-    if (inRange(lines, position)) {
-        std::string& line = lines[static_cast<size_t>(position)];
-        if (splitPayerLine(line).size() < 3) {
-            return Failure("The payer's line holds no company code: " + line);
-        }
-        Payer payer = Payer::parse(line);
-        payer.workplace = workplace;
-        if (payer.line() == line) {
-            return Result<void>::success();  // already stored so
-        }
-        line = payer.line();
+    if (!stillHolds(lines, position, shown)) {
+        return LineChange{true, position};
     }
-    return save(lines);
+    std::string& line = lines[static_cast<size_t>(position)];
+    if (splitPayerLine(line).size() < 3) {
+        return Failure("The payer's line holds no company code: " + line);
+    }
+    Payer payer = shown;
+    payer.workplace = workplace;
+    if (payer.line() == line) {
+        return LineChange{false, position};  // already stored so
+    }
+    line = payer.line();
+    if (const auto saved = save(lines); !saved.ok()) {
+        return Failure(saved.message());
+    }
+    return LineChange{false, position};
+}
+
+Result<int> PayerRegister::find(const Payer& payer, int preferred) const {
+    const auto loaded = load();
+    if (!loaded.ok()) {
+        return Failure(loaded.message());
+    }
+    if (stillHolds(*loaded, preferred, payer)) {
+        return preferred;
+    }
+    for (size_t i = 0; i < loaded->size(); ++i) {
+        if (Payer::parse((*loaded)[i]) == payer) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
 }

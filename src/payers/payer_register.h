@@ -28,18 +28,29 @@ class PayerRegister {
 
     // Adds the payer's line and keeps the file sorted; gives the new line's position.
     Result<int> add(const Payer& payer) const;
-    // Replaces the line at `position` (no line changes when it is out of range) and keeps the
-    // file sorted; gives the replacing line's new position, or `position` when none was
-    // replaced.
-    Result<int> replace(int position, const Payer& payer) const;
-    // Removes the line at `position`; the order of the others stays.
-    Result<void> remove(int position) const;
 
-    // Rewrites the line at `position` with its first three fields as read and the workplace
-    // name (none when empty); the order stays. A line already so is not written, and a line
-    // with fewer than three fields is refused; with `position` out of range the file is only
-    // written back. A missing register stays missing.
-    Result<void> bindWorkplace(int position, std::string_view workplace) const;
+    // The changes of one payer's line act on its position, which another window may have
+    // shifted since the caller read the register (a payer added above it, a line deleted).
+    // Each goes on only while the line at `position` still holds `shown`, the payer the caller
+    // shows there; otherwise nothing is written and the change is `stale`.
+    struct LineChange {
+        bool stale = false;
+        int position = -1;  // of the changed line afterwards
+    };
+    // Replaces the payer's line and keeps the file sorted; `position` becomes the replacing
+    // line's new position.
+    Result<LineChange> replace(int position, const Payer& shown, const Payer& payer) const;
+    // Removes the payer's line; the order of the others stays.
+    Result<LineChange> remove(int position, const Payer& shown) const;
+    // Rewrites the payer's line with its first three fields as read and the workplace name
+    // (none when empty); the order stays. A line already so is not written, and a line with
+    // fewer than three fields is refused.
+    Result<LineChange> bindWorkplace(int position, const Payer& shown,
+                                     std::string_view workplace) const;
+
+    // The position of a line that holds `payer`: `preferred` while it still does, else the
+    // first; -1 when none does.
+    Result<int> find(const Payer& payer, int preferred = -1) const;
 
   private:
     std::string path_;

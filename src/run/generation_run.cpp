@@ -4,6 +4,7 @@
 #include <new>
 #include <string_view>
 
+#include "base/atomic_file.h"
 #include "base/desktop_shell.h"
 #include "invoices/sheet_readers.h"
 #include "isaf/export_xml.h"
@@ -66,6 +67,11 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
         prompts.showMessage(MessageKind::Error, "Dokumentas nepasirinktas");
         return {RunOutcome::MissingWorkbook, {}};
     }
+    // A workbook that is not there is no badly filled one.
+    if (!fileExists(inputs.workbookPath)) {
+        prompts.showMessage(MessageKind::Error, "Dokumentas nerastas: " + inputs.workbookPath);
+        return {RunOutcome::MissingWorkbook, {}};
+    }
     if (!isValidPeriod(inputs.period)) {
         prompts.showMessage(MessageKind::Error, "Neteisingas laikotarpis.");
         return {RunOutcome::BadPeriod, {}};
@@ -115,6 +121,8 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
                     ? RunOutcome::BeyondSchemaCaps
                     : RunOutcome::OutputNotWritable,
                 {}};
+    } catch (const RunCancelled&) {
+        return {RunOutcome::Cancelled, {}};
     } catch (const RunFailure& failure) {
         prompts.showMessage(MessageKind::Error, failure.what());
         return {failure.outcome(), {}};

@@ -23,6 +23,7 @@ enum class RunOutcome {
     BadlyFilledCells,
     NoRows,
     Saved,
+    Cancelled,
     CounterCannotGoOn,  // the automatic counterpart counter stored in the settings cannot go on
     ProgramFault,       // a fault of the program itself, not of the workbook or a file
 };
@@ -43,6 +44,11 @@ class RunFailure : public std::runtime_error {
   private:
     RunOutcome outcome_;
 };
+
+// Thrown out of a front end's Progress (processEvents, keepResponsive) when the user stops the
+// run, as the window does when it is closed during a run: the run ends where it is and says
+// nothing. No file is half written: the i.SAF file replaces the old one only when it is whole.
+class RunCancelled : public std::exception {};
 
 // Builds and saves the i.SAF file from a filled invoice book; returns the saved file's path.
 using Exporter = std::function<std::string(const InvoiceBook&, const RunInputs&, Progress&)>;

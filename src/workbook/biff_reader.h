@@ -33,6 +33,10 @@ class BiffSheet {
 
     // The cell at a 0-based row and column, or nullptr when it holds nothing.
     const BiffCell* cell(std::uint32_t row, std::uint16_t column) const;
+    // The number of rows up to the last one that holds a cell.
+    std::uint32_t rowCount() const {
+        return rowStarts_.empty() ? 0 : static_cast<std::uint32_t>(rowStarts_.size() - 1);
+    }
 
   private:
     friend class BiffWorkbook;

@@ -33,6 +33,10 @@ class WorkbookConnection {
     // this connection. Readers walk rows from top to bottom.
     virtual CellValue cell(int row, int column) = 0;
 
+    // The selected sheet's last row as the workbook states it before it is read; 0 when it does
+    // not say. A measure for the progress bar only: the readers still stop where the rows end.
+    virtual int lastRowHint() const { return 0; }
+
     // The cell's text as the readers see a cell they take as text: cellText() of its value.
     std::string cellText(int row, int column) { return ::cellText(cell(row, column)); }
 

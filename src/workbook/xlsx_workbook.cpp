@@ -24,6 +24,44 @@ long numberOr(const char* text, long fallback) {
     return result.ec == std::errc() && result.ptr == end ? value : fallback;
 }
 
+// The last row a worksheet part states in its dimension element (<dimension ref="A1:K120"/>),
+// which producers write before the cells; 0 when the start of the part has none. Only a hint
+// for the progress bar, so a part that cannot be read here is read (and reported) by the
+// sheet reader.
+int statedLastRow(zip_t* archive, const std::string& part) {
+    constexpr size_t kLookedAt = 4096;
+    std::string start(kLookedAt, '\0');
+    try {
+        ZipPart reader(archive, part, kMaxSheetPartBytes);
+        size_t filled = 0;
+        while (filled < start.size()) {
+            const size_t count = reader.read(start.data() + filled, start.size() - filled);
+            if (count == 0) {
+                break;
+            }
+            filled += count;
+        }
+        start.resize(filled);
+    } catch (const WorkbookError&) {
+        return 0;
+    }
+    const size_t element = start.find("dimension ref=\"");
+    if (element == std::string::npos || element > start.find("sheetData")) {
+        return 0;
+    }
+    const size_t valueStart = element + std::strlen("dimension ref=\"");
+    const size_t valueEnd = start.find('"', valueStart);
+    if (valueEnd == std::string::npos) {
+        return 0;
+    }
+    const std::string_view ref = std::string_view(start).substr(valueStart, valueEnd - valueStart);
+    const size_t digits = ref.find_last_not_of("0123456789");
+    int row = 0;
+    const std::string_view number = ref.substr(digits == std::string_view::npos ? 0 : digits + 1);
+    const auto parsed = std::from_chars(number.data(), number.data() + number.size(), row);
+    return parsed.ec == std::errc() && row > 0 && row <= kMaxRow ? row : 0;
+}
+
 struct WorkbookPartReader {
     bool sawRoot = false;
     bool date1904 = false;
@@ -266,6 +304,8 @@ void XlsxWorkbook::selectSheet(std::string_view name) {
     for (const auto& sheet : sheets_) {
         if (equalsIgnoringCase(sheet.name, name)) {
             sheetName_ = sheet.name;
+            // Before the reader starts: from then on only its pass uses the package.
+            lastRowHint_ = statedLastRow(archive_, sheet.part);
             sheet_ = std::make_unique<XlsxSheetReader>(archive_, sheet.part, dateStyles_);
             return;
         }

@@ -21,6 +21,7 @@ class XlsxWorkbook : public WorkbookConnection {
 
     void selectSheet(std::string_view name) override;
     CellValue cell(int row, int column) override;
+    int lastRowHint() const override { return lastRowHint_; }
     void present(DesktopShell& desktop) override;
     void quit() override;
 
@@ -47,6 +48,7 @@ class XlsxWorkbook : public WorkbookConnection {
     std::string sharedText_;
     std::vector<std::uint32_t> sharedEnds_;
     std::unique_ptr<XlsxSheetReader> sheet_;
+    int lastRowHint_ = 0;  // of the selected sheet, from its dimension element
     std::string sheetName_;
     std::string decoded_;  // the text of the inline string cell() gave last
 };

@@ -50,11 +50,25 @@ TEST_F(CliTest, HelpAndUsageErrors) {
                                "--output-dir", "--summary", "Usage", "Naudojimas"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
-    EXPECT_EQ(run({}).exitCode, 2);
-    EXPECT_EQ(run({"--bogus", "a.xlsx"}).exitCode, 2);
-    EXPECT_EQ(run({"--from"}).exitCode, 2);
+    // The workplace defaults to the window's last one, and the help says where it is kept.
+    EXPECT_NE(help.out.find("darbo_vieta"), std::string::npos);
+    // The program's own usage errors are Lithuanian, followed by the bilingual help.
+    const std::pair<std::vector<std::string>, std::string> usageErrors[] = {
+        {{}, "Dokumentas nepasirinktas"},
+        {{"--bogus", "a.xlsx"}, "Nežinoma parinktis --bogus."},
+        {{"--from"}, "Parinkčiai --from trūksta reikšmės."},
+        {{"a.xlsx", "b.xlsx"}, "Galima nurodyti tik vieną dokumentą."},
+        {{"--check"}, "Rinkmena nenurodyta."},
+        {{"--check", "--summary", "a.xml"},
+         "Su --check galima nurodyti tik --format ir vieną rinkmeną."}};
+    for (const auto& [arguments, message] : usageErrors) {
+        const Outcome usage = run(arguments);
+        EXPECT_EQ(usage.exitCode, 2) << message;
+        EXPECT_EQ(usage.err, message + "\n\n" + help.out);
+    }
     const Outcome missing = run({"--payer-code", "1", "--workplace", "A", dir.file("none.xlsx")});
     EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.err, "Dokumentas nerastas: " + dir.file("none.xlsx") + "\n");
     const Outcome badDate = run({"--from", "2026-13-01", example()});
     EXPECT_EQ(badDate.exitCode, 2);
     EXPECT_EQ(badDate.err, "Neteisingas laikotarpis.\n");
@@ -63,7 +77,8 @@ TEST_F(CliTest, HelpAndUsageErrors) {
         run({"--payer-code", "123456789", "--workplace", "A", "--from", "2026-11-01", "--to",
              "2026-11-30", "--output-dir", "", example()});
     EXPECT_EQ(noFolder.exitCode, 2);
-    EXPECT_TRUE(noFolder.err.starts_with("Option --output-dir needs a folder\n")) << noFolder.err;
+    EXPECT_TRUE(noFolder.err.starts_with("Parinkčiai --output-dir reikia aplanko.\n"))
+        << noFolder.err;
     EXPECT_EQ(noFolder.out, "");
     EXPECT_TRUE(outputFiles().empty());
 }

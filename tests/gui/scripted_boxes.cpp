@@ -19,30 +19,47 @@ const char* nameOf(MessageKind kind) {
 }  // namespace
 
 void ScriptedMessageBoxes::expect(MessageKind kind, std::string text, Answer answer) {
-    expected_.push_back({kind, std::move(text), answer, std::string()});
+    expected_.push_back({kind, std::move(text), answer, std::string(), std::string()});
 }
 
 void ScriptedMessageBoxes::expectTitled(MessageKind kind, std::string text, std::string title,
                                         Answer answer) {
-    expected_.push_back({kind, std::move(text), answer, std::move(title)});
+    expected_.push_back({kind, std::move(text), answer, std::move(title), std::string()});
+}
+
+void ScriptedMessageBoxes::expectWithPath(MessageKind kind, std::string text, std::string path,
+                                          Answer answer) {
+    expected_.push_back({kind, std::move(text), answer, std::string(), std::move(path)});
 }
 
 Answer ScriptedMessageBoxes::show(MessageKind kind, const std::string& text) {
-    return showTitled(kind, text, std::string());
+    return take(kind, text, std::string(), std::string());
 }
 
 Answer ScriptedMessageBoxes::showTitled(MessageKind kind, const std::string& text,
                                         const std::string& title) {
+    return take(kind, text, title, std::string());
+}
+
+Answer ScriptedMessageBoxes::showWithPath(MessageKind kind, const std::string& text,
+                                          const std::string& path) {
+    return take(kind, text, std::string(), path);
+}
+
+Answer ScriptedMessageBoxes::take(MessageKind kind, const std::string& text,
+                                  const std::string& title, const std::string& path) {
     if (expected_.empty()) {
         failures_.push_back(std::string("unexpected ") + nameOf(kind) + " box: " + text);
         return kind == MessageKind::Confirmation ? Answer::No : Answer::Ok;
     }
     const Box box = expected_.front();
     expected_.pop_front();
-    if (box.kind != kind || box.text != text || box.title != title) {
+    if (box.kind != kind || box.text != text || box.title != title ||
+        (!box.path.empty() && box.path != path)) {
         failures_.push_back(std::string("expected ") + nameOf(box.kind) + " box \"" + box.text +
-                            "\" titled \"" + box.title + "\", got " + nameOf(kind) + " box \"" +
-                            text + "\" titled \"" + title + "\"");
+                            "\" titled \"" + box.title + "\" with path \"" + box.path + "\", got " +
+                            nameOf(kind) + " box \"" + text + "\" titled \"" + title +
+                            "\" with path \"" + path + "\"");
     }
     return box.answer;
 }
@@ -60,7 +77,21 @@ void ScriptedMessageBoxes::clear() {
     failures_.clear();
 }
 
-std::optional<std::string> ScriptedFileDialog::chooseWorkbook() {
+std::optional<std::string> ScriptedFileDialog::chooseIsafFile(const std::string& startFolder) {
+    asked.emplace_back("isaf");
+    startFolders.push_back(startFolder);
+    if (answers_.empty()) {
+        ++unexpectedCalls;
+        return std::nullopt;
+    }
+    auto answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+}
+
+std::optional<std::string> ScriptedFileDialog::chooseWorkbook(const std::string& startFolder) {
+    asked.emplace_back("workbook");
+    startFolders.push_back(startFolder);
     if (answers_.empty()) {
         ++unexpectedCalls;
         return std::nullopt;

@@ -1,22 +1,32 @@
 // The main window, driven through its real widgets offscreen.
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
 
+#include <filesystem>
 #include <memory>
 
 #include "base/kept_file.h"
 #include "gui/gui_support.h"
 #include "gui/main_window.h"
+#include "gui/message_dialog.h"
 #include "gui/payer_dialog.h"
+#include "gui/qt_seams.h"
 #include "gui/scripted_boxes.h"
+#include "invoices/sheet_readers.h"
+#include "invoices/sheet_table.h"
 #include "run/saved_message.h"
 #include "support/fake_run_host.h"
 #include "support/fake_workbook.h"
@@ -27,6 +37,90 @@
 namespace {
 
 const QColor kRed(255, 0, 0);
+
+std::string cannotOpen(const std::string& path) {
+    return "Nepavyko atidaryti:\r\n" + path + "\r\nAtidarykite rankiniu būdu.";
+}
+
+const std::string kStopRun =
+    "Rinkmenos formavimas dar nepasibaigė.\r\n"
+    "Ar tikrai norite jį nutraukti ir išeiti iš programos?";
+
+// The window's progress, with the close box pressed once the first record is being written.
+class CloseWhileWriting : public Progress {
+  public:
+    CloseWhileWriting(Progress& window, QWidget* toClose) : window_(window), toClose_(toClose) {}
+    void setStatus(const std::string& text) override { window_.setStatus(text); }
+    void setProgress(int position, int maximum) override { window_.setProgress(position, maximum); }
+    void stepProgress() override { window_.stepProgress(); }
+    void processEvents() override { window_.processEvents(); }
+    void keepResponsive() override {
+        if (!closed_) {
+            closed_ = true;
+            QTimer::singleShot(0, toClose_, [this] { toClose_->close(); });
+            window_.processEvents();
+        }
+        window_.keepResponsive();
+    }
+
+  private:
+    Progress& window_;
+    QWidget* toClose_;
+    bool closed_ = false;
+};
+
+// Runs `act` on the message box as soon as it shows; the box is closed afterwards even when a
+// check in `act` failed, so that it never blocks the test.
+void whenBoxShows(std::function<void(MessageDialog*)> act) {
+    QTimer::singleShot(0, [act] {
+        auto* box = qobject_cast<MessageDialog*>(QApplication::activeModalWidget());
+        QVERIFY2(box != nullptr, "no message box showed");
+        act(box);
+        if (box->isVisible()) {
+            box->close();
+        }
+    });
+}
+
+// A workbook that notes what the window shows when each sheet's first row is read.
+class WatchedWorkbook : public WorkbookConnection {
+  public:
+    struct Seen {
+        QString status;
+        int position;
+        int maximum;
+    };
+    WatchedWorkbook(std::unique_ptr<WorkbookConnection> inner, const QWidget& window,
+                    std::vector<Seen>& seen)
+        : inner_(std::move(inner)),
+          status_(widget<QLabel>(window, "lb_action")),
+          bar_(widget<QProgressBar>(window, "ProgressBar1")),
+          seen_(seen) {}
+    void selectSheet(std::string_view name) override { inner_->selectSheet(name); }
+    CellValue cell(int row, int column) override {
+        if (row == 5 && column == 1) {
+            seen_.push_back({status_->text(), bar_->value(), bar_->maximum()});
+        }
+        return inner_->cell(row, column);
+    }
+    int lastRowHint() const override { return inner_->lastRowHint(); }
+    void present(DesktopShell& desktop) override { inner_->present(desktop); }
+    void quit() override { inner_->quit(); }
+
+  private:
+    std::unique_ptr<WorkbookConnection> inner_;
+    const QLabel* status_;
+    const QProgressBar* bar_;
+    std::vector<Seen>& seen_;
+};
+
+std::vector<std::string> folderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
 
 }  // namespace
 
@@ -85,7 +179,7 @@ class MainWindowTest : public QObject {
                  QStringLiteral("priskirti darbo vietos pavadinimą šitam PVM mokėtojui"));
         QCOMPARE(widget<QLineEdit>(*window, "ed_part_number")->maxLength(), 20);
         QCOMPARE(widget<QComboBox>(*window, "cb_asmuo")->maxVisibleItems(), 20);
-        QCOMPARE(widget<QLabel>(*window, "StatusBar1")->width(), 150);
+        QVERIFY(widget<QLabel>(*window, "StatusBar1")->minimumWidth() >= 150);
         for (const char* name : {"btn_new", "btn_koreguoti", "btn_mok_delete", "btn_template",
                                  "btn_valyti", "btn_rinkmenos", "btn_close", "lb_copyright"}) {
             QVERIFY2(window->findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
@@ -135,6 +229,51 @@ class MainWindowTest : public QObject {
         QCOMPARE(files.unexpectedCalls, 0);
     }
 
+    // The dialog opens in the folder of the workbook chosen last, remembered across starts;
+    // else in the documents folder, else in the home folder; never in the working directory.
+    void fileDialogOpensInTheLastWorkbooksFolder() {
+        const TempDir home;
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", QByteArray::fromStdString(home.path()));
+        qunsetenv("XDG_CONFIG_HOME");
+        const auto clean = [](const std::string& path) {
+            return QDir::cleanPath(QString::fromStdString(path)).toStdString();
+        };
+        auto window = makeWindow();
+        const auto choose = [&](std::optional<std::string> answer) {
+            files.next(std::move(answer));
+            QTest::mouseClick(widget<QPushButton>(*window, "btn_open"), Qt::LeftButton);
+            return clean(files.startFolders.back());
+        };
+        QCOMPARE(choose(std::nullopt), clean(home.path()));
+        std::filesystem::create_directory(home.file("Documents"));
+        QCOMPARE(choose(std::nullopt), clean(home.file("Documents")));
+
+        std::filesystem::create_directory(dir->file("Knygos"));
+        choose(dir->file("Knygos/sausis.xlsx"));
+        QCOMPARE(choose(std::nullopt), clean(dir->file("Knygos")));
+        QCOMPARE(ProfileFile(dir->file("_nustatymai.ini")).read("NUSTATYMAI", "dokumento_aplankas"),
+                 clean(dir->file("Knygos")));
+        window = makeWindow();
+        QCOMPARE(choose(std::nullopt), clean(dir->file("Knygos")));
+
+        // A folder that is gone: the documents folder again.
+        std::filesystem::remove(dir->file("Knygos"));
+        QCOMPARE(choose(std::nullopt), clean(home.file("Documents")));
+        // A folder the settings file cannot hold is not remembered, without a word.
+        std::filesystem::create_directory(dir->file("Книги"));
+        choose(dir->file("Книги/sausis.xlsx"));
+        QCOMPARE(widget<QLabel>(*window, "lb_dok_pav")->text(), QStringLiteral("sausis.xlsx"));
+        QCOMPARE(choose(std::nullopt), clean(home.file("Documents")));
+        VERIFY_BOXES(boxes);
+        QCOMPARE(files.unexpectedCalls, 0);
+        qputenv("HOME", oldHome);
+        if (!oldConfig.isEmpty()) {
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+        }
+    }
+
     void folderButtonsOpenTheFoldersBesideTheProgram() {
         auto window = makeWindow();
         QTest::mouseClick(widget<QPushButton>(*window, "btn_template"), Qt::LeftButton);
@@ -146,6 +285,46 @@ class MainWindowTest : public QObject {
         QCOMPARE(desktop.opened.back(), dir->path() + "rinkmenos/");
         QTest::mouseClick(widget<QLabel>(*window, "lb_copyright"), Qt::LeftButton);
         QVERIFY(desktop.opened.back().starts_with("https://"));
+        VERIFY_BOXES(boxes);
+
+        // A desktop without an opener: the user is told each path, to open it by hand.
+        desktop.canOpen = false;
+        const std::pair<const char*, std::string> targets[] = {
+            {"btn_template", dir->path() + "sablonas/"},
+            {"btn_rinkmenos", dir->path() + "rinkmenos/"},
+            {"lb_copyright", "https://www.kolvira.lt/"}};
+        for (const auto& [name, path] : targets) {
+            boxes.expectWithPath(MessageKind::Error, cannotOpen(path), path);
+            QTest::mouseClick(window->findChild<QWidget*>(QString::fromLatin1(name)),
+                              Qt::LeftButton);
+            VERIFY_BOXES(boxes);
+        }
+    }
+
+    // The status bar's panel shows the download's whole text, percentage included.
+    void statusBarShowsTheWholeDownloadText() {
+        auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        auto* panel = widget<QLabel>(*window, "StatusBar1");
+        panel->setText(QStringLiteral("Pakrauname atnaujinimą: 100%"));
+        QVERIFY2(
+            panel->contentsRect().width() >= panel->fontMetrics().horizontalAdvance(panel->text()),
+            qPrintable(QString::number(panel->width())));
+    }
+
+    // The window keeps the size of its content: maximising cannot strand the controls in a
+    // corner of a large empty window.
+    void maximisingKeepsTheWindowAtItsContentsSize() {
+        auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const QSize fitted = window->size();
+        QCOMPARE(window->minimumSize(), fitted);
+        QCOMPARE(window->maximumSize(), fitted);
+        window->showMaximized();
+        QTRY_VERIFY(!window->isMaximized());
+        QTRY_COMPARE(window->size(), fitted);
     }
 
     void escapePressesCloseWhileItIsEnabled() {
@@ -196,12 +375,21 @@ class MainWindowTest : public QObject {
         QVERIFY(book.log().opened.empty());
 
         writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
+        writeFile(dir->file("knyga.xlsx"), "");
         window->loadPayerList(0);
         boxes.expect(MessageKind::Error, "Dokumentas nepasirinktas");
         QTest::mouseClick(widget<QPushButton>(*window, "btn_isaf_xml"), Qt::LeftButton);
         VERIFY_BOXES(boxes);
 
-        files.next(std::string("/data/knyga.xlsx"));
+        // A workbook that is not there: its path, as kolvira-cli says it.
+        files.next(dir->file("nera.xlsx"));
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_open"), Qt::LeftButton);
+        boxes.expect(MessageKind::Error, "Dokumentas nerastas: " + dir->file("nera.xlsx"));
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_isaf_xml"), Qt::LeftButton);
+        VERIFY_BOXES(boxes);
+        QVERIFY(window->lastRun().outcome == RunOutcome::MissingWorkbook);
+
+        files.next(dir->file("knyga.xlsx"));
         QTest::mouseClick(widget<QPushButton>(*window, "btn_open"), Qt::LeftButton);
         widget<QDateEdit>(*window, "dt_nuo")->setDate(QDate(2016, 6, 1));
         boxes.expect(MessageKind::Error, "Neteisingas laikotarpis.");
@@ -220,13 +408,53 @@ class MainWindowTest : public QObject {
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 
+    // While the sheets are read the status names the sheet and the bar moves on with each one;
+    // afterwards both are reset.
+    void readingShowsTheSheetAndMovesTheBar() {
+        writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
+        writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=A1\r\n");
+        writeFile(dir->file("knyga.xlsx"), "");
+        book.setRow("Isr21", 5,
+                    {"2024-02-20", "S-1", "SF", "LT120000003", "UAB Zeta", "120000003", "LT", "100",
+                     "21", ""});
+        std::vector<WatchedWorkbook::Seen> seen;
+        MainWindow* window = nullptr;
+        WindowServices services = testServices(boxes, files, desktop, today);
+        services.openWorkbook = [&, opener = book.opener()](const std::string& path) {
+            return std::make_unique<WatchedWorkbook>(opener(path), *window, seen);
+        };
+        services.exporter = [](const InvoiceBook&, const RunInputs&, Progress&) {
+            return std::string("/tmp/niekur.xml");
+        };
+        MainWindow owned(ProgramPaths(dir->path()), services);
+        window = &owned;
+        files.next(dir->file("knyga.xlsx"));
+        QTest::mouseClick(widget<QPushButton>(owned, "btn_open"), Qt::LeftButton);
+        boxes.expectWithPath(MessageKind::Information, savedMessageText("/tmp/niekur.xml"),
+                             "/tmp/niekur.xml");
+        QTest::mouseClick(widget<QPushButton>(owned, "btn_isaf_xml"), Qt::LeftButton);
+        VERIFY_BOXES(boxes);
+
+        QCOMPARE(seen.size(), size_t{12});
+        for (int sheet = 1; sheet <= 12; ++sheet) {
+            const WatchedWorkbook::Seen& at = seen[static_cast<size_t>(sheet - 1)];
+            QCOMPARE(at.status, QString::fromStdString(std::string(sheetName(sheet))) +
+                                    QStringLiteral(" lapas. Patikriname įrašus: 1"));
+            QCOMPARE(at.maximum, kSheetReadingSteps);
+            QCOMPARE(at.position, (sheet - 1) * kSheetReadingSteps / 12);
+        }
+        QCOMPARE(widget<QLabel>(owned, "lb_action")->text(), QString());
+        QCOMPARE(widget<QProgressBar>(owned, "ProgressBar1")->value(), 0);
+    }
+
     void missingSheetGivesTheUnreadableMessage() {
+        writeFile(dir->file("knyga.xlsx"), "");
         book = FakeWorkbook();
         book.sheet("Gau21");
         writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
         writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=A1\r\n");
         auto window = makeWindow();
-        files.next(std::string("/data/knyga.xlsx"));
+        files.next(dir->file("knyga.xlsx"));
         QTest::mouseClick(widget<QPushButton>(*window, "btn_open"), Qt::LeftButton);
         boxes.expect(MessageKind::Error, "Blogai užpildytas failas knyga.xlsx");
         QTest::mouseClick(widget<QPushButton>(*window, "btn_isaf_xml"), Qt::LeftButton);
@@ -261,7 +489,8 @@ class MainWindowTest : public QObject {
         files.next(good);
         QTest::mouseClick(widget<QPushButton>(window, "btn_open"), Qt::LeftButton);
         const std::string saved = dir->file("rinkmenos/Kolvira_123456789_202401_SAND1.xml");
-        boxes.expect(MessageKind::Information, savedMessageText(saved));
+        // The path can be copied as one line, whatever the wrap of the text.
+        boxes.expectWithPath(MessageKind::Information, savedMessageText(saved), saved);
         QTest::mouseClick(widget<QPushButton>(window, "btn_isaf_xml"), Qt::LeftButton);
         VERIFY_BOXES(boxes);
         QVERIFY(window.lastRun().outcome == RunOutcome::Saved);
@@ -283,12 +512,227 @@ class MainWindowTest : public QObject {
         files.next(bad);
         QTest::mouseClick(widget<QPushButton>(window, "btn_open"), Qt::LeftButton);
         desktop.opened.clear();
+        // No opener on this desktop: the user is told where the workbook is, then the list.
+        desktop.canOpen = false;
+        boxes.expectWithPath(MessageKind::Error, cannotOpen(bad), bad);
         boxes.expect(MessageKind::Error,
                      "Klaidų sąrašas:\n\r\n\rGau9 lapas -> B5  vietoje serijos numerio klaida");
         QTest::mouseClick(widget<QPushButton>(window, "btn_isaf_xml"), Qt::LeftButton);
         VERIFY_BOXES(boxes);
         QCOMPARE(desktop.opened, std::vector<std::string>{bad});
         QVERIFY(widget<QPushButton>(window, "btn_isaf_xml")->isEnabled());
+    }
+
+    // "Tikrinti i.SAF rinkmeną": a file dialog in the folder of the saved files, then the
+    // file's findings and totals in the window's real message box, the error list's box.
+    void checkButtonShowsAFilesFindingsInTheListsBox() {
+        writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
+        writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=SAND1\r\n");
+        const std::string workbook = dir->file("sausis.xlsx");
+        {
+            WorkbookBuilder builder(workbook);
+            builder.sheet("Gau21")
+                .date(5, 1, 2024, 1, 15)
+                .text(5, 2, "SF-1")
+                .text(5, 5, "LT100001234567")
+                .text(5, 6, "UAB Medis")
+                .text(5, 7, "300001234")
+                .number(5, 9, 100)
+                .number(5, 10, 21);
+            for (const std::string_view name : kSheetNames) {
+                if (name != "Gau21") {
+                    builder.sheet(std::string(name));
+                }
+            }
+            builder.save();
+        }
+        const std::string saved = dir->file("rinkmenos/Kolvira_123456789_202401_SAND1.xml");
+        {
+            MainWindow making(ProgramPaths(dir->path()),
+                              testServices(boxes, files, desktop, Date{2024, 2, 10}));
+            files.next(workbook);
+            QTest::mouseClick(widget<QPushButton>(making, "btn_open"), Qt::LeftButton);
+            boxes.expectWithPath(MessageKind::Information, savedMessageText(saved), saved);
+            QTest::mouseClick(widget<QPushButton>(making, "btn_isaf_xml"), Qt::LeftButton);
+            VERIFY_BOXES(boxes);
+        }
+        std::string broken = readFile(saved);
+        const std::string rate = "<TaxPercentage>21</TaxPercentage>";
+        QVERIFY(broken.find(rate) != std::string::npos);
+        broken.replace(broken.find(rate), rate.size(), "<TaxPercentage>9</TaxPercentage>");
+        writeFile(dir->file("rinkmenos/pataisyta.xml"), broken);
+        writeFile(dir->file("rinkmenos/ne_xml.xml"), "Sąskaitos\n");
+
+        QtMessageBoxes real;
+        WindowServices services = testServices(boxes, files, desktop);
+        services.boxes = &real;
+        MainWindow window(ProgramPaths(dir->path()), services);
+        auto* button = widget<QPushButton>(window, "btn_tikrinti");
+        QCOMPARE(button->text(), QStringLiteral("Tikrinti i.SAF rinkmeną"));
+        const auto checkShows = [&](const std::string& file, const QString& title, QString& shown) {
+            files.next(file);
+            whenBoxShows([&](MessageDialog* box) {
+                QCOMPARE(box->windowTitle(), title);
+                auto* text = box->findChild<QWidget*>(QStringLiteral("message_text"));
+                QVERIFY(text != nullptr);
+                // The totals' columns align.
+                QCOMPARE(text->font().family(),
+                         QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+                if (auto* label = qobject_cast<QLabel*>(text)) {
+                    shown = label->text();
+                } else {
+                    shown = qobject_cast<QPlainTextEdit*>(text)->toPlainText();
+                }
+                QTest::keyClick(box, Qt::Key_Escape);
+            });
+            QTest::mouseClick(button, Qt::LeftButton);
+            QCOMPARE(files.asked.back(), std::string("isaf"));
+            QCOMPARE(files.startFolders.back(), dir->file("rinkmenos"));
+            QVERIFY(button->isEnabled());
+        };
+
+        QString good;
+        checkShows(saved, QStringLiteral("Informacija"), good);
+        QVERIFY2(good.startsWith(QStringLiteral("Rinkmena: ") + QString::fromStdString(saved)),
+                 qPrintable(good));
+        QVERIFY2(good.contains(QStringLiteral("\nKlaidų ir įspėjimų nerasta.\n")),
+                 qPrintable(good));
+        QVERIFY2(good.contains(QRegularExpression(QStringLiteral("Pirkimai +PVM1 +1 +100[.,]00"))),
+                 qPrintable(good));
+
+        QString bad;
+        checkShows(dir->file("rinkmenos/pataisyta.xml"), QStringLiteral("Klaida"), bad);
+        QVERIFY2(bad.contains(QStringLiteral("\nLoginės klaidos:\n  Eilutė ")), qPrintable(bad));
+        QVERIFY2(bad.contains(QStringLiteral("PVM kodo PVM1 tarifas yra 21 %, o nurodytas 9 %.")),
+                 qPrintable(bad));
+        QVERIFY2(bad.contains(QStringLiteral("\nRasta klaidų: 1")), qPrintable(bad));
+
+        QString notXml;
+        checkShows(dir->file("rinkmenos/ne_xml.xml"), QStringLiteral("Klaida"), notXml);
+        QVERIFY2(notXml.contains(
+                     QStringLiteral("Rinkmena netikrinta: tai ne i.SAF 1.2 rinkmena arba ne XML.")),
+                 qPrintable(notXml));
+        QVERIFY(!notXml.contains(QStringLiteral("Pirkimai")));
+    }
+
+    // The close box during a run asks whether to stop it. No: the run goes on to its file.
+    // Yes: the run stops at its next row or record, the window closes after it, and the file
+    // being written never replaces the earlier one.
+    void closeDuringARunAsksAndStopsTheRunWithoutAHalfWrittenFile() {
+        writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
+        writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=A1\r\n");
+        writeFile(dir->file("knyga.xlsx"), "");
+        book.setRow("Isr21", 5,
+                    {"2024-02-20", "S-1", "SF", "LT120000003", "UAB Zeta", "120000003", "LT", "100",
+                     "21", ""});
+        MainWindow* window = nullptr;
+        bool closeWhileReading = true;
+        WindowServices services = testServices(boxes, files, desktop, today);
+        services.openWorkbook = [&, opener = book.opener()](const std::string& path) {
+            if (closeWhileReading) {
+                QTimer::singleShot(0, window, [&] { window->close(); });
+            }
+            return opener(path);
+        };
+        services.exporter = [&](const InvoiceBook& invoices, const RunInputs& in,
+                                Progress& progress) {
+            if (closeWhileReading) {
+                return exportIsafFile(invoices, in, progress);
+            }
+            CloseWhileWriting closing(progress, window);
+            return exportIsafFile(invoices, in, closing);
+        };
+        MainWindow owned(ProgramPaths(dir->path()), services);
+        window = &owned;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        files.next(dir->file("knyga.xlsx"));
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_open"), Qt::LeftButton);
+
+        const std::string saved = dir->file("rinkmenos/Kolvira_123456789_202402_A1.xml");
+        boxes.expect(MessageKind::Confirmation, kStopRun, Answer::No);
+        boxes.expectWithPath(MessageKind::Information, savedMessageText(saved), saved);
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_isaf_xml"), Qt::LeftButton);
+        VERIFY_BOXES(boxes);
+        QVERIFY(window->lastRun().outcome == RunOutcome::Saved);
+        QVERIFY(window->isVisible());
+        expectValidIsafFile(saved);
+        const std::string earlier = readFile(saved);
+
+        closeWhileReading = false;
+        boxes.expect(MessageKind::Confirmation, kStopRun, Answer::Yes);
+        QTest::mouseClick(widget<QPushButton>(*window, "btn_isaf_xml"), Qt::LeftButton);
+        VERIFY_BOXES(boxes);
+        QVERIFY(window->lastRun().outcome == RunOutcome::Cancelled);
+        QVERIFY(!window->isVisible());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QCOMPARE(readFile(saved), earlier);
+        QCOMPARE(folderEntries(dir->file("rinkmenos")),
+                 std::vector<std::string>{"Kolvira_123456789_202402_A1.xml"});
+    }
+
+    // The window's real boxes: every kind with its icon and its own title, the long list as
+    // well as a short message; the text exactly as the program wrapped it; a path copied whole.
+    void realBoxesShowEveryKindAlikeAndCopyAPathAsOneLine() {
+        QtMessageBoxes real;
+        std::string list = "Klaidų sąrašas:";
+        for (int row = 5; row < 45; ++row) {
+            list += "\n\r\n\rGau9 lapas -> B" + std::to_string(row) +
+                    "  vietoje serijos numerio klaida";
+        }
+        const std::pair<MessageKind, QString> kinds[] = {
+            {MessageKind::Error, QStringLiteral("Klaida")},
+            {MessageKind::Information, QStringLiteral("Informacija")},
+            {MessageKind::Warning, QStringLiteral("Įspėjimas")},
+            {MessageKind::Confirmation, QStringLiteral("Patvirtinimas")}};
+        for (const auto& [kind, title] : kinds) {
+            for (const std::string& text : {std::string("Dokumentas nepasirinktas"), list}) {
+                bool seen = false;
+                whenBoxShows([&, title = title](MessageDialog* box) {
+                    seen = true;
+                    QCOMPARE(box->windowTitle(), title);
+                    QVERIFY(!widget<QLabel>(*box, "message_icon")->pixmap().isNull());
+                    QVERIFY(box->findChild<QWidget*>(QStringLiteral("message_text")) != nullptr);
+                    QTest::keyClick(box, Qt::Key_Escape);
+                });
+                const Answer answer = real.show(kind, text);
+                QVERIFY(seen);
+                QVERIFY(answer == (kind == MessageKind::Confirmation ? Answer::No : Answer::Ok));
+            }
+        }
+        whenBoxShows([](MessageDialog* box) {
+            QTest::mouseClick(box->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Yes),
+                              Qt::LeftButton);
+        });
+        QVERIFY(real.show(MessageKind::Confirmation, "Ar tikrai?") == Answer::Yes);
+
+        // The saved message breaks the path only after its blank, where the program's own
+        // 45-column wrap breaks it; the copy button gives the path as one line and leaves the
+        // box open.
+        const std::string path =
+            "/home/ona/Mano dokumentai/Kolvira/rinkmenos/Kolvira_123456789_202401_SANDELIS1.xml";
+        const std::string text = savedMessageText(path);
+        QCOMPARE(boxText(text).count(QLatin1Char('\n')), 3);
+        QGuiApplication::clipboard()->clear();
+        bool copied = false;
+        whenBoxShows([&](MessageDialog* box) {
+            auto* label = widget<QLabel>(*box, "message_text");
+            QVERIFY(!label->wordWrap());
+            QCOMPARE(label->text(), boxText(text));
+            for (const QString& line : label->text().split(QLatin1Char('\n'))) {
+                QVERIFY(label->contentsRect().width() >=
+                        label->fontMetrics().horizontalAdvance(line));
+            }
+            auto* copy = widget<QPushButton>(*box, "btn_copy_path");
+            QCOMPARE(copy->text(), QStringLiteral("Kopijuoti kelią"));
+            QTest::mouseClick(copy, Qt::LeftButton);
+            QVERIFY(box->isVisible());
+            copied = QGuiApplication::clipboard()->text() == QString::fromStdString(path);
+            QTest::mouseClick(box->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                              Qt::LeftButton);
+        });
+        QVERIFY(real.showWithPath(MessageKind::Information, text, path) == Answer::Ok);
+        QVERIFY(copied);
     }
 
     void payerDialogEnablingAndFilters() {

@@ -17,11 +17,16 @@
 #include "gui/scripted_boxes.h"
 #include "support/disk_full.h"
 #include "support/fake_run_host.h"
+#include "support/fake_workbook.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 const QColor kRed(255, 0, 0);
+
+const std::string kRegisterChanged =
+    "PVM mokėtojų sąrašas pasikeitė kitame programos lange.\r\n"
+    "Sąrašas atnaujintas, niekas nepakeista. Patikrinkite ir pakartokite.";
 
 // The inode of a file: every write replaces the file, so a new inode means it was written.
 ino_t inodeOf(const std::string& path) {
@@ -171,6 +176,138 @@ class PayerRegisterTest : public QObject {
         QCOMPARE(setting("asmuo"), std::string("0"));
         // Nothing selected: "Trinti" does nothing.
         QTest::mouseClick(widget<QPushButton>(*window, "btn_mok_delete"), Qt::LeftButton);
+    }
+
+    // After a deletion no payer is selected in any sense: no codes are kept, "Koreguoti" and
+    // "Trinti" have nothing to act on, and a run asks for a payer as at the first start, so no
+    // file is ever made for the deleted payer's code.
+    void afterADeletionNoPayerIsSelected() {
+        writeFile(dir->file("asmenys.txt"), "Alfa;;100;\r\nBeta;;200;\r\n");
+        writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=1\r\ndarbo_vieta=A1\r\n");
+        writeFile(dir->file("knyga.xlsx"), "");
+        FakeWorkbook book = FakeWorkbook::withAllSheets();
+        WindowServices services = testServices(boxes, files, desktop);
+        services.openWorkbook = book.opener();
+        MainWindow window(ProgramPaths(dir->path()), services);
+        QVERIFY(widget<QPushButton>(window, "btn_koreguoti")->isEnabled());
+        boxes.expect(MessageKind::Confirmation,
+                     "Ar tikrai norite pašalinti iš sąrašo šį PVM mokėtoją?\n\r\n\rBeta\n\r",
+                     Answer::Yes);
+        QTest::mouseClick(widget<QPushButton>(window, "btn_mok_delete"), Qt::LeftButton);
+        QVERIFY(!window.payer());
+        QVERIFY(!widget<QPushButton>(window, "btn_koreguoti")->isEnabled());
+        QVERIFY(!widget<QPushButton>(window, "btn_mok_delete")->isEnabled());
+
+        files.next(dir->file("knyga.xlsx"));
+        QTest::mouseClick(widget<QPushButton>(window, "btn_open"), Qt::LeftButton);
+        boxes.expect(MessageKind::Error, "Įveskite savo įmonės (asmens) kodą.");
+        bool dialogSeen = false;
+        whenDialogOpens([&](PayerDialog* dialog) {
+            dialogSeen = true;
+            // A new payer: nothing of the deleted one.
+            QVERIFY(widget<QLineEdit>(*dialog, "ed_pav")->text().isEmpty());
+            QVERIFY(widget<QLineEdit>(*dialog, "ed_im_kodas")->text().isEmpty());
+            QTest::keyClicks(widget<QLineEdit>(*dialog, "ed_pav"), QStringLiteral("Gama"));
+            QTest::keyClicks(widget<QLineEdit>(*dialog, "ed_im_kodas"), QStringLiteral("300"));
+            QTest::mouseClick(widget<QPushButton>(*dialog, "btn_ok"), Qt::LeftButton);
+        });
+        QTest::mouseClick(widget<QPushButton>(window, "btn_isaf_xml"), Qt::LeftButton);
+        QVERIFY(dialogSeen);
+        QVERIFY(window.lastRun().outcome == RunOutcome::MissingPayer);
+        QVERIFY(book.log().opened.empty());
+        // What was typed is kept: the new payer is in the register and selected.
+        QCOMPARE(registerFile(), std::string("Alfa;;100;\r\nGama;;300;\r\n"));
+        QCOMPARE(window.payer().value_or(Payer{}).companyCode, std::string("300"));
+        QVERIFY(widget<QPushButton>(window, "btn_koreguoti")->isEnabled());
+    }
+
+    // Two windows on one register: window A shows BBB and CCC with CCC selected, window B adds
+    // AAA above them. Every change A makes at its position finds another payer there: nothing
+    // is written, A reads the list again (CCC still selected, at its new place) and says so.
+    void changesAtAShiftedPositionChangeNothing() {
+        writeFile(dir->file("asmenys.txt"), "BBB;;2;\r\nCCC;;3;\r\n");
+        writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=1\r\ndarbo_vieta=A1\r\n");
+        auto windowA = makeWindow();
+        auto windowB = makeWindow();
+        whenDialogOpens([](PayerDialog* dialog) {
+            QTest::keyClicks(widget<QLineEdit>(*dialog, "ed_pav"), QStringLiteral("AAA"));
+            QTest::keyClicks(widget<QLineEdit>(*dialog, "ed_im_kodas"), QStringLiteral("1"));
+            QTest::mouseClick(widget<QPushButton>(*dialog, "btn_ok"), Qt::LeftButton);
+        });
+        QTest::mouseClick(widget<QPushButton>(*windowB, "btn_new"), Qt::LeftButton);
+        const std::string three = "AAA;;1;\r\nBBB;;2;\r\nCCC;;3;\r\n";
+        QCOMPARE(registerFile(), three);
+
+        auto* listA = widget<QComboBox>(*windowA, "cb_asmuo");
+        QCOMPARE(listA->currentText(), QStringLiteral("CCC"));
+        boxes.expect(MessageKind::Confirmation,
+                     "Ar tikrai norite pašalinti iš sąrašo šį PVM mokėtoją?\n\r\n\rCCC\n\r",
+                     Answer::Yes);
+        boxes.expect(MessageKind::Warning, kRegisterChanged);
+        QTest::mouseClick(widget<QPushButton>(*windowA, "btn_mok_delete"), Qt::LeftButton);
+        VERIFY_BOXES(boxes);
+        QCOMPARE(registerFile(), three);
+        QCOMPARE(listA->count(), 3);
+        QCOMPARE(listA->currentIndex(), 2);
+        QCOMPARE(windowA->payer().value_or(Payer{}).name, std::string("CCC"));
+        QCOMPARE(setting("asmuo"), std::string("2"));
+
+        // B deletes AAA; A binds its workplace name to CCC at the old place.
+        boxes.expect(MessageKind::Confirmation,
+                     "Ar tikrai norite pašalinti iš sąrašo šį PVM mokėtoją?\n\r\n\rAAA\n\r",
+                     Answer::Yes);
+        QTest::mouseClick(widget<QPushButton>(*windowB, "btn_mok_delete"), Qt::LeftButton);
+        QCOMPARE(registerFile(), std::string("BBB;;2;\r\nCCC;;3;\r\n"));
+        boxes.expect(MessageKind::Warning, kRegisterChanged);
+        QTest::mouseClick(widget<QCheckBox>(*windowA, "cb_priskirti"), Qt::LeftButton);
+        VERIFY_BOXES(boxes);
+        QCOMPARE(registerFile(), std::string("BBB;;2;\r\nCCC;;3;\r\n"));
+        QCOMPARE(listA->currentIndex(), 1);
+        QVERIFY(!widget<QCheckBox>(*windowA, "cb_priskirti")->isChecked());
+
+        // Another change while A's edit dialog is open: the edit is not written over BBB.
+        whenDialogOpens([&](PayerDialog* dialog) {
+            writeFile(dir->file("asmenys.txt"), "CCC;;3;\r\n");
+            widget<QLineEdit>(*dialog, "ed_pav")->clear();
+            QTest::keyClicks(widget<QLineEdit>(*dialog, "ed_pav"), QStringLiteral("Zeta"));
+            QTest::mouseClick(widget<QPushButton>(*dialog, "btn_ok"), Qt::LeftButton);
+        });
+        boxes.expect(MessageKind::Warning, kRegisterChanged);
+        QTest::mouseClick(widget<QPushButton>(*windowA, "btn_koreguoti"), Qt::LeftButton);
+        VERIFY_BOXES(boxes);
+        QCOMPARE(registerFile(), std::string("CCC;;3;\r\n"));
+        QCOMPARE(listA->currentIndex(), 0);
+
+        // Once the list is current, the change goes through.
+        boxes.expect(MessageKind::Confirmation,
+                     "Ar tikrai norite pašalinti iš sąrašo šį PVM mokėtoją?\n\r\n\rCCC\n\r",
+                     Answer::Yes);
+        QTest::mouseClick(widget<QPushButton>(*windowA, "btn_mok_delete"), Qt::LeftButton);
+        QCOMPARE(registerFile(), std::string());
+    }
+
+    // Picking from a list that another window made stale selects the payer picked, at its new
+    // place; one deleted meanwhile selects nothing and the user is told.
+    void pickingFromAStaleListSelectsThePayerPicked() {
+        writeFile(dir->file("asmenys.txt"), "BBB;;2;\r\nCCC;;3;\r\n");
+        writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=1\r\n");
+        auto window = makeWindow();
+        auto* list = widget<QComboBox>(*window, "cb_asmuo");
+        writeFile(dir->file("asmenys.txt"), "AAA;;1;\r\nBBB;;2;\r\nCCC;;3;\r\n");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Up);  // BBB, first in the list shown
+        QCOMPARE(list->currentText(), QStringLiteral("BBB"));
+        QCOMPARE(window->payer().value_or(Payer{}).companyCode, std::string("2"));
+        QCOMPARE(setting("asmuo"), std::string("1"));
+
+        writeFile(dir->file("asmenys.txt"), "BBB;;2;\r\n");
+        boxes.expect(MessageKind::Warning, kRegisterChanged);
+        QTest::keyClick(list, Qt::Key_Down);  // CCC, gone
+        VERIFY_BOXES(boxes);
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(list->currentIndex(), -1);
+        QVERIFY(!window->payer());
+        QCOMPARE(setting("asmuo"), std::string("1"));
     }
 
     void workplaceFieldFiltersBindsAndStores() {

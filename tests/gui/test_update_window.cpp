@@ -173,7 +173,7 @@ class UpdateWindowTest : public QObject {
         RefusingPort down;
         config.databaseFtp = "ftp://u:p@127.0.0.1:" + std::to_string(down.port()) + "/";
         boxes.expect(MessageKind::Confirmation, kDownloadQuestion, Answer::Yes);
-        boxes.expect(MessageKind::Information, "Negalime prisijungti prie duomenų bazės");
+        boxes.expect(MessageKind::Error, "Negalime prisijungti prie duomenų bazės");
         auto window = makeWindow();
         QTRY_VERIFY_WITH_TIMEOUT(boxes.problems().empty(), kPatienceMs);
         bridgeOf(*window)->worker()->join();

@@ -8,11 +8,16 @@
 #include "run/generation_run.h"
 #include "run/run_front_end.h"
 
-// Records what the desktop was asked to open.
+// Records what the desktop was asked to open; a desktop without an opener when `canOpen` is
+// false.
 class RecordingDesktop : public DesktopShell {
   public:
-    void open(const std::string& pathOrAddress) override { opened.push_back(pathOrAddress); }
+    bool open(const std::string& pathOrAddress) override {
+        opened.push_back(pathOrAddress);
+        return canOpen;
+    }
     std::vector<std::string> opened;
+    bool canOpen = true;
 };
 
 // A front end for tests: fixed inputs, and a record of everything the run told it.
@@ -31,6 +36,7 @@ class FakeRunHost : public RunPrompts, public Progress {
     std::string savedPath;
     int progressSteps = 0;
     int progressMaximum = 0;
+    std::vector<int> positions;  // every position set, in order
     RecordingDesktop desktopShell;
 
     // A generation run as a front end makes one: busy around it, on a snapshot of the inputs.
@@ -48,6 +54,7 @@ class FakeRunHost : public RunPrompts, public Progress {
     void setProgress(int position, int maximum) override {
         progressSteps = position;
         progressMaximum = maximum;
+        positions.push_back(position);
     }
     void stepProgress() override { ++progressSteps; }
     void processEvents() override {}

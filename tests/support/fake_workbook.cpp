@@ -48,6 +48,14 @@ class FakeConnection : public WorkbookConnection {
         return value;
     }
 
+    // Its last filled row, as a workbook states its sheet's extent.
+    int lastRowHint() const override {
+        const auto found = sheets_.find(current_);
+        return found == sheets_.end() || found->second.empty()
+                   ? 0
+                   : found->second.rbegin()->first.first;
+    }
+
     void present(DesktopShell& desktop) override {
         log_->presented = true;
         desktop.open(path_);

@@ -149,9 +149,13 @@ const std::string kInPeriod = "2024-03-05";
 
 TEST_F(PurchaseReader, EmptySheetReadsExactlyThreeRows) {
     read({1});
-    EXPECT_EQ(host.statuses,
-              (std::vector<std::string>{"Patikriname įrašus: 1", "Patikriname įrašus: 2",
-                                        "Patikriname įrašus: 3"}));
+    EXPECT_EQ(host.statuses, (std::vector<std::string>{"Gau21 lapas. Patikriname įrašus: 1",
+                                                       "Gau21 lapas. Patikriname įrašus: 2",
+                                                       "Gau21 lapas. Patikriname įrašus: 3"}));
+    // Nothing tells how far the empty sheet goes: the bar stays at the sheet's start until the
+    // sheet is done.
+    EXPECT_EQ(host.positions, (std::vector<int>{0, 0, 0, 1000}));
+    EXPECT_EQ(host.progressMaximum, kSheetReadingSteps);
     EXPECT_EQ(workbook.log().selected, (std::vector<std::string>{"Gau21"}));
     EXPECT_FALSE(errors.hasEntries());
     EXPECT_TRUE(store.empty());
@@ -167,9 +171,30 @@ TEST_F(PurchaseReader, StopsAfterTheThirdRowWithEmptyA) {
     row("Gau21", 12, {kInPeriod, "", "XX"});  // never read
     read({1});
     EXPECT_EQ(host.statuses.size(), 7u);
-    EXPECT_EQ(host.statuses.back(), "Patikriname įrašus: 7");
+    EXPECT_EQ(host.statuses.back(), "Gau21 lapas. Patikriname įrašus: 7");
     EXPECT_EQ(entries(), (std::vector<std::string>{"Gau21 lapas -> A11  vietoje datos klaida"}));
     EXPECT_EQ(store.purchaseInvoices.size(), 2u);
+}
+
+// The bar moves by sheet, and within a sheet by row as far as the workbook states its last
+// row; the status names the sheet.
+TEST_F(PurchaseReader, ProgressMovesBySheetAndRow) {
+    const std::vector<std::string> good = {kInPeriod, "1", "", "", "", "UAB", "", "", "10"};
+    for (int number = 5; number <= 14; ++number) {
+        row("Gau21", number, good);
+    }
+    read({1, 8});
+    std::vector<int> expected;
+    for (int step = 0; step < 10; ++step) {
+        expected.push_back(step * 100);  // ten rows, each a tenth of the sheet's 1000 steps
+    }
+    expected.insert(expected.end(),
+                    {999, 999, 999, 1000});  // the empty rows after the last, the end
+    expected.insert(expected.end(), {7000, 7000, 7000, 8000});  // the eighth sheet, empty, its end
+    EXPECT_EQ(host.positions, expected);
+    EXPECT_EQ(host.progressMaximum, kSheetReadingSteps);
+    EXPECT_EQ(host.statuses.at(12), "Gau21 lapas. Patikriname įrašus: 13");
+    EXPECT_EQ(host.statuses.back(), std::string(sheetName(8)) + " lapas. Patikriname įrašus: 3");
 }
 
 TEST_F(PurchaseReader, OnlyFilledRowsGetTheDateMessage) {

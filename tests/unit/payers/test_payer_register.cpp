@@ -27,33 +27,61 @@ TEST(PayerRegister, SplitRuleDropsOneEmptyFieldAfterTheFinalSemicolon) {
 TEST(PayerRegister, AddsEditsBindsAndRemovesWholeLines) {
     TempDir dir;
     const PayerRegister register_(dir.file("asmenys.txt"));
-    // Binding on a missing register creates nothing.
-    EXPECT_TRUE(register_.bindWorkplace(0, "SANDELIS1").ok());
+    const Payer medis{"Medis", "", "123", ""};
+    // Binding on a missing register creates nothing: the payer is not there.
+    EXPECT_TRUE(register_.bindWorkplace(0, medis, "SANDELIS1")->stale);
     EXPECT_FALSE(register_.exists());
 
-    ASSERT_EQ(register_.add(Payer{"Medis", "", "123", ""}).value(), 0);
+    ASSERT_EQ(register_.add(medis).value(), 0);
     EXPECT_EQ(readFile(dir.file("asmenys.txt")), "Medis;;123;\r\n");
     ASSERT_EQ(register_.add(Payer{"alfa", "", "1", ""}).value(), 0);
     ASSERT_TRUE(register_.save({"alfa;;1;", "Medis;;123;", "Trumpa;;"}).ok());
 
-    ASSERT_TRUE(register_.bindWorkplace(1, "SANDELIS1").ok());
+    ASSERT_FALSE(register_.bindWorkplace(1, medis, "SANDELIS1")->stale);
     EXPECT_EQ(readFile(dir.file("asmenys.txt")),
               "alfa;;1;\r\nMedis;;123;SANDELIS1\r\nTrumpa;;\r\n");
-    ASSERT_TRUE(register_.bindWorkplace(1, "").ok());
+    Payer bound = medis;
+    bound.workplace = "SANDELIS1";
+    ASSERT_FALSE(register_.bindWorkplace(1, bound, "")->stale);
     EXPECT_EQ(readFile(dir.file("asmenys.txt")), "alfa;;1;\r\nMedis;;123;\r\nTrumpa;;\r\n");
     // A line without a company code field is not rebound, and the file stays.
-    EXPECT_FALSE(register_.bindWorkplace(2, "X").ok());
+    EXPECT_FALSE(register_.bindWorkplace(2, Payer{"Trumpa", "", "", ""}, "X").ok());
     EXPECT_EQ(readFile(dir.file("asmenys.txt")), "alfa;;1;\r\nMedis;;123;\r\nTrumpa;;\r\n");
 
-    // An edit re-sorts and gives the edited line's new place; out of range nothing is replaced.
-    EXPECT_EQ(register_.replace(0, Payer{"Zeta", "LT9", "1", "A1"}).value(), 2);
+    // An edit re-sorts and gives the edited line's new place.
+    const auto edited =
+        register_.replace(0, Payer{"alfa", "", "1", ""}, Payer{"Zeta", "LT9", "1", "A1"});
+    ASSERT_TRUE(edited.ok());
+    EXPECT_FALSE(edited->stale);
+    EXPECT_EQ(edited->position, 2);
     EXPECT_EQ(register_.load().value(),
               (std::vector<std::string>{"Medis;;123;", "Trumpa;;", "Zeta;LT9;1;A1"}));
-    EXPECT_EQ(register_.replace(7, Payer{"Nauja", "", "5", ""}).value(), 7);
-    EXPECT_EQ(register_.load()->size(), 3u);
-    ASSERT_TRUE(register_.remove(1).ok());
-    ASSERT_TRUE(register_.remove(5).ok());
+    ASSERT_FALSE(register_.remove(1, Payer{"Trumpa", "", "", ""})->stale);
     EXPECT_EQ(register_.load().value(), (std::vector<std::string>{"Medis;;123;", "Zeta;LT9;1;A1"}));
+    EXPECT_EQ(register_.find(Payer{"Zeta", "LT9", "1", "A1"}).value(), 1);
+    EXPECT_EQ(register_.find(Payer{"Zeta", "LT9", "1", ""}).value(), -1);
+}
+
+// Another window added a payer above the one shown (or deleted one): the position now holds
+// another payer, or none, and nothing is written.
+TEST(PayerRegister, ChangesOfAShiftedLineAreStaleAndWriteNothing) {
+    TempDir dir;
+    const PayerRegister register_(dir.file("asmenys.txt"));
+    ASSERT_TRUE(register_.save({"AAA;;1;", "BBB;;2;", "CCC;;3;"}).ok());
+    const std::string before = readFile(dir.file("asmenys.txt"));
+    const Payer ccc{"CCC", "", "3", ""};
+    for (const auto& change :
+         {register_.remove(1, ccc), register_.replace(1, ccc, Payer{"Kitas", "", "9", ""}),
+          register_.bindWorkplace(1, ccc, "SAND1"), register_.remove(3, ccc),
+          register_.remove(-1, ccc)}) {
+        ASSERT_TRUE(change.ok()) << change.message();
+        EXPECT_TRUE(change->stale);
+    }
+    EXPECT_EQ(readFile(dir.file("asmenys.txt")), before);
+    // The same line written without the final ";" still holds the payer shown.
+    writeFile(dir.file("asmenys.txt"), "AAA;;1;\r\nCCC;;3\r\n");
+    EXPECT_FALSE(register_.remove(1, ccc)->stale);
+    EXPECT_EQ(readFile(dir.file("asmenys.txt")), "AAA;;1;\r\n");
 }
 
 TEST(PayerRegister, SortsByLithuanianCollationIgnoringCase) {

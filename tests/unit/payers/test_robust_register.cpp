@@ -29,9 +29,10 @@ TEST(RobustRegister, OddLinesAreShownAndKeptThroughAWrite) {
     EXPECT_EQ(splitPayerLine((*loaded)[3]), (Lines{longName, "", "333", "A1"}));
 
     // Binding a workplace name to Gama rewrites that line; the others stay, one per line.
-    Payer gama = Payer::parse((*loaded)[4]);
+    const Payer shown = Payer::parse((*loaded)[4]);
+    Payer gama = shown;
     gama.workplace = "SANDELIS1";
-    ASSERT_TRUE(register_.replace(4, gama).ok());
+    ASSERT_TRUE(register_.replace(4, shown, gama).ok());
     const auto again = register_.load().value();
     EXPECT_EQ(again.size(), 5u);
     EXPECT_NE(std::find(again.begin(), again.end(), "Gama;;444;SANDELIS1"), again.end());

@@ -19,7 +19,8 @@ class GenerationRunTest : public ::testing::Test {
         host.in.workplaceName = "SANDELIS1";
         host.in.payerCode = "123456789";
         host.in.payerCount = 1;
-        host.in.workbookPath = "/data/knyga.xlsx";
+        host.in.workbookPath = dir.file("knyga.xlsx");
+        writeFile(host.in.workbookPath, "");  // there; the fake connection reads it
         host.in.workbookFileName = "knyga.xlsx";
         host.in.period = {{2024, 1, 1}, {2024, 1, 31}};
         host.output = dir.path() + "rinkmenos";
@@ -81,6 +82,14 @@ TEST_F(GenerationRunTest, PreconditionsAreCheckedInOrderAndStopTheRun) {
     host.messages.clear();
     EXPECT_EQ(run(book).outcome, RunOutcome::MissingWorkbook);
     EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Dokumentas nepasirinktas"}));
+
+    // A workbook that is not there is named with its path, not blamed as badly filled.
+    host.in.workbookPath = dir.file("nera.xlsx");
+    host.messages.clear();
+    EXPECT_EQ(run(book).outcome, RunOutcome::MissingWorkbook);
+    EXPECT_EQ(messageTexts(),
+              (std::vector<std::string>{"Dokumentas nerastas: " + dir.file("nera.xlsx")}));
+    EXPECT_EQ(host.messages[0].kind, MessageKind::Error);
     EXPECT_TRUE(book.log().opened.empty());
 }
 
@@ -108,7 +117,7 @@ TEST_F(GenerationRunTest, WorkbookWithoutRowsGivesTheNoRowsMessageAndQuits) {
     EXPECT_EQ(run(book).outcome, RunOutcome::NoRows);
     EXPECT_EQ(messageTexts(), (std::vector<std::string>{"\"knyga.xlsx\" faile įrašų nerasta."}));
     EXPECT_EQ(host.messages[0].kind, MessageKind::Information);
-    EXPECT_EQ(book.log().opened, (std::vector<std::string>{"/data/knyga.xlsx"}));
+    EXPECT_EQ(book.log().opened, (std::vector<std::string>{dir.file("knyga.xlsx")}));
     // All twelve sheets are read, in their order.
     EXPECT_EQ(book.log().selected,
               std::vector<std::string>(kSheetNames.begin(), kSheetNames.end()));
