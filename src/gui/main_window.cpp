@@ -20,7 +20,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "base/folders.h"
 #include "frontend/locale_settings.h"
 #include "gui/file_dialog.h"

@@ -4,7 +4,7 @@
 #include <new>
 #include <string_view>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "base/desktop_shell.h"
 #include "invoices/sheet_readers.h"
 #include "isaf/export_xml.h"
