@@ -518,6 +518,7 @@ RunInputs MainWindow::inputs() {
     in.regional = services_.regional();
     in.programVersion = programVersion_;
     in.outputFolder = paths_.outputFolder();
+    in.today = services_.today();
     return in;
 }
 
@@ -592,6 +593,11 @@ Answer MainWindow::showMessage(MessageKind kind, const std::string& text) {
 void MainWindow::showSaved(const std::string& path) {
     showProgress();
     services_.boxes->show(MessageKind::Information, savedMessageText(path));
+}
+
+void MainWindow::showWarnings(const WarningList& warnings) {
+    showProgress();
+    services_.boxes->showCopyable(MessageKind::Warning, warnings.text(), "Įspėjimai");
 }
 
 void MainWindow::editPayer() {

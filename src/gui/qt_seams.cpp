@@ -1,18 +1,23 @@
 #include "gui/qt_seams.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -62,6 +67,56 @@ Answer showScrolling(QWidget* parent, const QString& title, const QString& text)
     return Answer::Ok;
 }
 
+QStyle::StandardPixmap pixmapOf(MessageKind kind) {
+    switch (kind) {
+        case MessageKind::Error:
+            return QStyle::SP_MessageBoxCritical;
+        case MessageKind::Information:
+            return QStyle::SP_MessageBoxInformation;
+        case MessageKind::Warning:
+            return QStyle::SP_MessageBoxWarning;
+        case MessageKind::Confirmation:
+            return QStyle::SP_MessageBoxQuestion;
+    }
+    return QStyle::SP_MessageBoxInformation;
+}
+
+// A list the user may want to keep (the warnings): its icon beside a text that scrolls, as
+// high as the text needs up to most of the screen, and "Kopijuoti" beside OK.
+Answer showCopyableList(QWidget* parent, MessageKind kind, const QString& title,
+                        const QString& text) {
+    QDialog box(parent);
+    box.setObjectName(QStringLiteral("copyable_box"));
+    box.setWindowTitle(title);
+    auto* layout = new QVBoxLayout(&box);
+    auto* row = new QHBoxLayout;
+    auto* icon = new QLabel(&box);
+    const int iconSize = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+    icon->setPixmap(box.style()->standardIcon(pixmapOf(kind), nullptr, &box).pixmap(iconSize));
+    icon->setAlignment(Qt::AlignTop);
+    row->addWidget(icon);
+    auto* view = new QPlainTextEdit(text, &box);
+    view->setObjectName(QStringLiteral("message_text"));
+    view->setReadOnly(true);
+    row->addWidget(view, 1);
+    layout->addLayout(row);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    auto* copy = buttons->addButton(QStringLiteral("Kopijuoti"), QDialogButtonBox::ActionRole);
+    copy->setObjectName(QStringLiteral("copy_button"));
+    copy->setAutoDefault(false);
+    QObject::connect(copy, &QPushButton::clicked, &box,
+                     [text] { QGuiApplication::clipboard()->setText(text); });
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    layout->addWidget(buttons);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const int lines = static_cast<int>(text.count(QLatin1Char('\n'))) + 1;
+    const int wanted = view->fontMetrics().lineSpacing() * (lines + 2) + 90;
+    box.resize(std::min(720, screen.width() * 9 / 10),
+               std::clamp(wanted, 200, std::max(200, std::min(520, screen.height() * 8 / 10))));
+    box.exec();
+    return Answer::Ok;
+}
+
 }  // namespace
 
 QString boxText(const std::string& text) {
@@ -91,6 +146,11 @@ Answer QtMessageBoxes::showTitled(MessageKind kind, const std::string& text,
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return Answer::Ok;
+}
+
+Answer QtMessageBoxes::showCopyable(MessageKind kind, const std::string& text,
+                                    const std::string& title) {
+    return showCopyableList(parent_, kind, QString::fromStdString(title), boxText(text));
 }
 
 std::optional<std::string> QtFileDialog::chooseWorkbook() {

@@ -18,6 +18,10 @@ class QtMessageBoxes : public MessageBoxes {
     void setParent(QWidget* parent) { parent_ = parent; }
     Answer show(MessageKind kind, const std::string& text) override;
     Answer showTitled(MessageKind kind, const std::string& text, const std::string& title) override;
+    // Always the box that scrolls, with the kind's icon and a button "Kopijuoti" that puts the
+    // whole text on the clipboard.
+    Answer showCopyable(MessageKind kind, const std::string& text,
+                        const std::string& title) override;
 
   private:
     QWidget* parent_;

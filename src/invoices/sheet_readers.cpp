@@ -12,7 +12,9 @@
 
 namespace {
 
-constexpr std::string_view kCheckingStatus = "Patikriname įrašus: ";
+// "Patikriname Gau21 lapo įrašus: 12"
+constexpr std::string_view kCheckingStatusLead = "Patikriname ";
+constexpr std::string_view kCheckingStatusSheet = " lapo įrašus: ";
 constexpr std::string_view kBadDate = "  vietoje datos klaida";
 constexpr std::string_view kBadInvoiceNumber = "  vietoje serijos numerio klaida";
 constexpr std::string_view kBadType = "  vietoje tipo klaida";
@@ -32,27 +34,29 @@ constexpr std::size_t kMaxInvoiceNumber = 70;
 constexpr std::size_t kMaxCode = 35;  // company code and VAT code
 constexpr std::size_t kMaxName = 256;
 
-constexpr int kColumnA = 1;
-constexpr int kColumnB = 2;
-constexpr int kColumnC = 3;
-constexpr int kColumnD = 4;
-constexpr int kTaxLines = 5;
+constexpr int kColumnA = kDateColumn;
+constexpr int kColumnB = kNumberColumn;
+constexpr int kColumnC = kTypeColumn;
+constexpr int kColumnD = kRegistrationDateColumn;
+constexpr int kTaxLines = kTaxLinesOfMultiRate;
 
-// Where the sheets of one side keep their columns, and where their rows go. A sales sheet has
-// no registration date, so its columns after C lie one place to the left.
+// The bar's steps for each of the twelve sheets while they are read.
+constexpr int kProgressPerSheet = 100;
+
+// Where the sheets of one side keep their columns (sheet_table.h), and where their rows go.
 struct SheetLayout {
     bool hasRegistrationDate;
-    int vatCodeColumn;  // followed by the name, company code, country and taxable value
+    int vatCodeColumn;
     Ledger InvoiceBook::*ledger;
 
-    int nameColumn() const { return vatCodeColumn + 1; }
-    int companyCodeColumn() const { return vatCodeColumn + 2; }
-    int countryColumn() const { return vatCodeColumn + 3; }
-    int valueColumn() const { return vatCodeColumn + 4; }
+    int nameColumn() const { return SheetColumns{vatCodeColumn}.name(); }
+    int companyCodeColumn() const { return SheetColumns{vatCodeColumn}.companyCode(); }
+    int countryColumn() const { return SheetColumns{vatCodeColumn}.country(); }
+    int valueColumn() const { return SheetColumns{vatCodeColumn}.value(); }
 };
 
-const SheetLayout kPurchaseLayout{true, 5, &InvoiceBook::purchases};
-const SheetLayout kSalesLayout{false, 4, &InvoiceBook::sales};
+const SheetLayout kPurchaseLayout{true, sheetColumns(1).vatCode, &InvoiceBook::purchases};
+const SheetLayout kSalesLayout{false, sheetColumns(7).vatCode, &InvoiceBook::sales};
 
 struct Row {
     bool aFilled = false;  // the A cell holds something
@@ -69,6 +73,7 @@ struct Row {
     bool valueCellEmpty = false;  // the single taxable value cell
     Money singleValue;            // the single taxable value as rounded
     std::vector<TaxLine> lines;   // the single one, or the coded ones of a multi-rate sheet
+    std::uint8_t lineGroups = 0;  // multi-rate: which of the five groups of columns they are
 };
 
 bool isBlankCell(const CellValue& value) {
@@ -98,18 +103,39 @@ class SheetReader {
     void readSheet() {
         reading_.workbook.selectSheet(sheet_);
         int emptyCount = 0;
-        std::string status(kCheckingStatus);  // one text for all rows: no allocation per row
+        // One text for all rows: no allocation per row.
+        std::string status(kCheckingStatusLead);
+        status += sheet_;
+        status += kCheckingStatusSheet;
+        const std::size_t statusLead = status.size();
+        int lastRow = 0;
         for (row_ = kFirstDataRow; emptyCount < 3; ++row_) {
             char number[16];
             const auto written = std::to_chars(number, number + sizeof number, row_ - 4);
-            status.resize(kCheckingStatus.size());
+            status.resize(statusLead);
             status.append(number, written.ptr);
             reading_.progress.setStatus(status);
+            reading_.progress.setProgress(progressAt(lastRow), 12 * kProgressPerSheet);
             reading_.progress.keepResponsive();
             const CellValue a = cell(kColumnA);
             emptyCount = a.isEmpty() ? emptyCount + 1 : 0;
             readRow(a);
+            if (row_ == kFirstDataRow) {
+                lastRow = reading_.workbook.lastRowHint();
+            }
         }
+        reading_.progress.setProgress(sheetNumber_ * kProgressPerSheet, 12 * kProgressPerSheet);
+    }
+
+    // The bar moves by sheet, and within a sheet by row where the workbook tells its last row.
+    int progressAt(int lastRow) const {
+        int withinSheet = 0;
+        if (lastRow > kFirstDataRow) {
+            withinSheet = static_cast<int>(std::min<long>(
+                kProgressPerSheet, long{kProgressPerSheet} * (row_ - kFirstDataRow) /
+                                       (lastRow - kFirstDataRow + 1)));
+        }
+        return (sheetNumber_ - 1) * kProgressPerSheet + withinSheet;
     }
 
   private:
@@ -194,6 +220,7 @@ class SheetReader {
         row.singleValue = Money{};
         row.lines.clear();
         row.lines.reserve(kind_.multiRate ? kTaxLines : 1);
+        row.lineGroups = 0;
         if (kind_.multiRate) {
             readTaxLines(row);
         } else {
@@ -304,6 +331,7 @@ class SheetReader {
             if (!line.code.empty()) {
                 anyTaxCode = true;
                 row.lines.push_back(std::move(line));
+                row.lineGroups = static_cast<std::uint8_t>(row.lineGroups | (1u << i));
             }
         }
         // Without a coded line the invoice would have no document total, which the file
@@ -388,6 +416,7 @@ class SheetReader {
             invoice.sheetRate = static_cast<std::int8_t>(*kind_.rate);
         }
         invoice.lines = std::move(row.lines);
+        invoice.lineGroups = row.lineGroups;
         invoice.sheet = static_cast<std::uint8_t>(sheetNumber_);
         invoice.row = row_;
     }

@@ -9,6 +9,12 @@
 
 namespace {
 
+RunResult ended(RunOutcome outcome) {
+    RunResult result;
+    result.outcome = outcome;
+    return result;
+}
+
 bool allOf(const std::string& text, bool (*accept)(char)) {
     return std::all_of(text.begin(), text.end(), accept);
 }
@@ -47,7 +53,7 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
     if (!isValidWorkplaceName(inputs.workplaceName)) {
         prompts.showMessage(MessageKind::Error, "Įveskite savo darbo vietos pavadinimą.");
         prompts.markWorkplaceMissing();
-        return {RunOutcome::MissingWorkplace, {}};
+        return ended(RunOutcome::MissingWorkplace);
     }
     if (!isValidPayerCode(inputs.payerCode)) {
         prompts.showMessage(MessageKind::Error, "Įveskite savo įmonės (asmens) kodą.");
@@ -56,15 +62,15 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
         } else {
             prompts.newPayer();
         }
-        return {RunOutcome::MissingPayer, {}};
+        return ended(RunOutcome::MissingPayer);
     }
     if (inputs.workbookPath.empty()) {
         prompts.showMessage(MessageKind::Error, "Dokumentas nepasirinktas");
-        return {RunOutcome::MissingWorkbook, {}};
+        return ended(RunOutcome::MissingWorkbook);
     }
     if (!isValidPeriod(inputs.period)) {
         prompts.showMessage(MessageKind::Error, "Neteisingas laikotarpis.");
-        return {RunOutcome::BadPeriod, {}};
+        return ended(RunOutcome::BadPeriod);
     }
 
     CounterpartCounter counter(settings);
@@ -85,15 +91,22 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
             readSalesSheet(reading, sheet);
         }
 
-        RunResult result{RunOutcome::BadlyFilledCells, {}};
+        RunResult result = ended(RunOutcome::BadlyFilledCells);
+        result.errors = errors.entries();
         if (!errors.hasEntries()) {
             if (!book.empty()) {
-                result = {RunOutcome::Saved, exporter(book, inputs, progress)};
+                result = ended(RunOutcome::Saved);
+                result.savedPath = exporter(book, inputs, progress);
                 prompts.showSaved(result.savedPath);
+                // Advice about the file just saved: it never stops anything.
+                result.warnings = bookWarnings(book, inputs.payerCode, inputs.today);
+                if (!result.warnings.empty()) {
+                    prompts.showWarnings(result.warnings);
+                }
             } else {
                 prompts.showMessage(MessageKind::Information,
                                     "\"" + inputs.workbookFileName + "\" faile įrašų nerasta.");
-                result = {RunOutcome::NoRows, {}};
+                result = ended(RunOutcome::NoRows);
             }
         }
         book = InvoiceBook{};
@@ -107,17 +120,16 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
         return result;
     } catch (const IsafFileError& failure) {
         prompts.showMessage(MessageKind::Error, failure.what());
-        return {failure.reason() == IsafFileError::Reason::BeyondSchemaCaps
-                    ? RunOutcome::BeyondSchemaCaps
-                    : RunOutcome::OutputNotWritable,
-                {}};
+        return ended(failure.reason() == IsafFileError::Reason::BeyondSchemaCaps
+                         ? RunOutcome::BeyondSchemaCaps
+                         : RunOutcome::OutputNotWritable);
     } catch (const RunFailure& failure) {
         prompts.showMessage(MessageKind::Error, failure.what());
-        return {failure.outcome(), {}};
+        return ended(failure.outcome());
     } catch (...) {
         prompts.showMessage(MessageKind::Error,
                             "Blogai užpildytas failas " + inputs.workbookFileName);
-        return {RunOutcome::UnreadableWorkbook, {}};
+        return ended(RunOutcome::UnreadableWorkbook);
     }
 }
 

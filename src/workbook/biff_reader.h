@@ -34,6 +34,11 @@ class BiffSheet {
     // The cell at a 0-based row and column, or nullptr when it holds nothing.
     const BiffCell* cell(std::uint32_t row, std::uint16_t column) const;
 
+    // The 1-based number of the last row holding a cell; 0 for an empty sheet.
+    std::uint32_t lastRow() const {
+        return rowStarts_.empty() ? 0 : static_cast<std::uint32_t>(rowStarts_.size() - 1);
+    }
+
   private:
     friend class BiffWorkbook;
     std::vector<BiffCell> cells_;

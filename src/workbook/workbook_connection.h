@@ -36,6 +36,10 @@ class WorkbookConnection {
     // The cell's text as the readers see a cell they take as text: cellText() of its value.
     std::string cellText(int row, int column) { return ::cellText(cell(row, column)); }
 
+    // The last row the selected sheet says it holds, for showing progress only: the file may
+    // be wrong about it. 0 when it does not say. Asked once a row of the sheet has been read.
+    virtual int lastRowHint() const { return 0; }
+
     // Shows the open workbook to the user, for correction.
     virtual void present(DesktopShell& desktop) = 0;
 

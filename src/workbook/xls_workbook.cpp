@@ -101,6 +101,10 @@ void XlsWorkbook::selectSheet(std::string_view name) {
     throw WorkbookError("the workbook has no sheet \"" + std::string(name) + "\"");
 }
 
+int XlsWorkbook::lastRowHint() const {
+    return sheet_ != nullptr ? static_cast<int>(sheet_->lastRow()) : 0;
+}
+
 CellValue XlsWorkbook::cell(int row, int column) {
     if (sheet_ == nullptr) {
         throw WorkbookError(book_ == nullptr ? "the workbook is closed" : "no sheet selected");

@@ -15,6 +15,7 @@ class XlsWorkbook : public WorkbookConnection {
 
     void selectSheet(std::string_view name) override;
     CellValue cell(int row, int column) override;
+    int lastRowHint() const override;
     void present(DesktopShell& desktop) override;
     void quit() override;
 

@@ -1,5 +1,6 @@
 #include "workbook/xlsx_sheet_reader.h"
 
+#include <atomic>
 #include <charconv>
 #include <condition_variable>
 #include <exception>
@@ -37,6 +38,19 @@ int columnOf(std::string_view reference) {
         column = column * 26 + digit;
     }
     return letters == 0 ? -1 : column;
+}
+
+// The row of the last cell of a range such as "A1:W1200" (or of a single cell); 0 when there
+// is none.
+int lastRowOf(std::string_view range) {
+    const size_t colon = range.rfind(':');
+    std::string_view cell = colon == std::string_view::npos ? range : range.substr(colon + 1);
+    while (!cell.empty() && ((cell.front() >= 'A' && cell.front() <= 'Z') ||
+                             (cell.front() >= 'a' && cell.front() <= 'z'))) {
+        cell.remove_prefix(1);
+    }
+    const long row = parseIndex(cell);
+    return row > 0 && row <= kMaxRow ? static_cast<int>(row) : 0;
 }
 
 XlsxCell::Kind kindOf(const std::string_view* type) {
@@ -91,6 +105,8 @@ class XlsxSheetReader::Pass : private XmlScanHandler {
         return std::move(delivered_);
     }
 
+    int lastRowHint() const { return lastRowHint_.load(std::memory_order_relaxed); }
+
   private:
     void deliver() {
         delivered_ = std::move(row_);
@@ -134,6 +150,7 @@ class XlsxSheetReader::Pass : private XmlScanHandler {
     XlsxCell* cell_ = nullptr;  // the cell being scanned, when it is kept
     bool inInlineString_ = false;
     int phoneticDepth_ = 0;
+    std::atomic<int> lastRowHint_{0};  // read by the reader's thread
 };
 
 void XlsxSheetReader::Pass::startRow(const XmlAttributes& attributes) {
@@ -196,6 +213,11 @@ void XlsxSheetReader::Pass::startElement(std::string_view name, const XmlAttribu
     const std::string_view local = localPart(name);
     if (!inSheetData_) {
         inSheetData_ = local == "sheetData";
+        if (local == "dimension") {
+            if (const std::string_view* range = attributes.find("ref")) {
+                lastRowHint_.store(lastRowOf(*range), std::memory_order_relaxed);
+            }
+        }
         return;
     }
     if (local == "c") {
@@ -307,6 +329,8 @@ class XlsxSheetReader::Scan {
         }
         return std::move(taken_[nextTaken_++]);
     }
+
+    int lastRowHint() const { return pass_.lastRowHint(); }
 
   private:
     // How far the pass may run ahead: in rows, and in bytes of cell text, so that a sheet of
@@ -429,6 +453,10 @@ void XlsxSheetReader::restart() {
     haveCurrent_ = false;
     target_ = 0;
     ended_ = false;
+}
+
+int XlsxSheetReader::lastRowHint() const {
+    return scan_ != nullptr ? scan_->lastRowHint() : 0;
 }
 
 const XlsxRow* XlsxSheetReader::row(int number) {

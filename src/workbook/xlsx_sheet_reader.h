@@ -65,6 +65,9 @@ class XlsxSheetReader {
     // The cells of that row (columns 1..kMaxColumn), or nullptr when the sheet has none there.
     const XlsxRow* row(int number);
 
+    // The last row of the part's <dimension>, once a row has been asked for; 0 without one.
+    int lastRowHint() const;
+
   private:
     class Pass;
     class Scan;

@@ -21,6 +21,7 @@ class XlsxWorkbook : public WorkbookConnection {
 
     void selectSheet(std::string_view name) override;
     CellValue cell(int row, int column) override;
+    int lastRowHint() const override { return sheet_ != nullptr ? sheet_->lastRowHint() : 0; }
     void present(DesktopShell& desktop) override;
     void quit() override;
 

@@ -48,6 +48,12 @@ class FakeConnection : public WorkbookConnection {
         return value;
     }
 
+    // The last row holding a cell, as a workbook file says it.
+    int lastRowHint() const override {
+        const auto& cells = sheets_.at(current_);
+        return cells.empty() ? 0 : cells.rbegin()->first.first;
+    }
+
     void present(DesktopShell& desktop) override {
         log_->presented = true;
         desktop.open(path_);

@@ -150,8 +150,9 @@ const std::string kInPeriod = "2024-03-05";
 TEST_F(PurchaseReader, EmptySheetReadsExactlyThreeRows) {
     read({1});
     EXPECT_EQ(host.statuses,
-              (std::vector<std::string>{"Patikriname įrašus: 1", "Patikriname įrašus: 2",
-                                        "Patikriname įrašus: 3"}));
+              (std::vector<std::string>{"Patikriname Gau21 lapo įrašus: 1",
+                                        "Patikriname Gau21 lapo įrašus: 2",
+                                        "Patikriname Gau21 lapo įrašus: 3"}));
     EXPECT_EQ(workbook.log().selected, (std::vector<std::string>{"Gau21"}));
     EXPECT_FALSE(errors.hasEntries());
     EXPECT_TRUE(store.empty());
@@ -165,11 +166,19 @@ TEST_F(PurchaseReader, StopsAfterTheThirdRowWithEmptyA) {
     // Rows 9 and 10 are empty; row 11 is the third empty A, read to its end.
     row("Gau21", 11, {"", "17"});
     row("Gau21", 12, {kInPeriod, "", "XX"});  // never read
-    read({1});
-    EXPECT_EQ(host.statuses.size(), 7u);
-    EXPECT_EQ(host.statuses.back(), "Patikriname įrašus: 7");
+    read({1, 2});
+    EXPECT_EQ(host.statuses.size(), 7u + 3u);
+    EXPECT_EQ(host.statuses[6], "Patikriname Gau21 lapo įrašus: 7");
+    EXPECT_EQ(host.statuses.back(), "Patikriname Gau9 lapo įrašus: 3");
     EXPECT_EQ(entries(), (std::vector<std::string>{"Gau21 lapas -> A11  vietoje datos klaida"}));
     EXPECT_EQ(store.purchaseInvoices.size(), 2u);
+    // The bar moves by sheet (a hundred steps each of twelve), and within the sheet by row
+    // once the workbook has told its last row (12 here): rows 5 to 11, then the sheet's end;
+    // then the empty Gau9, which tells none.
+    const std::vector<std::pair<int, int>> trail = {
+        {0, 1200},  {12, 1200},  {25, 1200},  {37, 1200},  {50, 1200}, {62, 1200},
+        {75, 1200}, {100, 1200}, {100, 1200}, {100, 1200}, {100, 1200}, {200, 1200}};
+    EXPECT_EQ(host.progressTrail, trail);
 }
 
 TEST_F(PurchaseReader, OnlyFilledRowsGetTheDateMessage) {
