@@ -84,7 +84,7 @@ timed() {
 # One kolvira-cli run with a fresh settings file (the automatic counterpart numbers start at 1).
 cli_run() {
     rm -f "$workdir/app/_nustatymai.ini"
-    timed "$cli" --payer-code 123456789 --workplace BENCH "${period[@]}" \
+    timed "$cli" --payer-code 123456786 --workplace BENCH "${period[@]}" \
         --output-dir "$workdir/out" "$1"
 }
 

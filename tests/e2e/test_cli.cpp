@@ -25,7 +25,7 @@ class CliTest : public ::testing::Test {
     }
 
     std::vector<std::string> exampleRun(const std::string& book) {
-        return {"--payer-code", "123456789",  "--workplace", "PAVYZDYS", "--from", "2026-11-01",
+        return {"--payer-code", "123456786",  "--workplace", "PAVYZDYS", "--from", "2026-11-01",
                 "--to",         "2026-11-30", "--locale",    "lt_LT",    book};
     }
 
@@ -66,7 +66,7 @@ TEST_F(CliTest, ExampleBecomesASchemaValidFileWithItsSummary) {
     const Outcome result = run(arguments);
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    const std::string saved = dir.file("rinkmenos/Kolvira_123456789_202611_PAVYZDYS.xml");
+    const std::string saved = dir.file("rinkmenos/Kolvira_123456786_202611_PAVYZDYS.xml");
     EXPECT_EQ(result.out.substr(0, result.out.find('\n')), saved);
     expectValidIsafFile(saved);
     // The totals a user checks against the VAT return, recomputed by hand from the example.
@@ -86,7 +86,7 @@ TEST_F(CliTest, ExampleBecomesASchemaValidFileWithItsSummary) {
 TEST_F(CliTest, EachOutcomeHasItsExitCodeAndMessage) {
     const std::string book = example();
     // No workplace name stored or given.
-    Outcome result = run({"--payer-code", "123456789", book});
+    Outcome result = run({"--payer-code", "123456786", book});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(result.err, "Įveskite savo darbo vietos pavadinimą.\n");
     // No payer in the register and none given.
@@ -158,7 +158,7 @@ TEST_F(CliTest, TwoRunsSharingOneSettingsFileContinueTheAutomaticNumbers) {
     ASSERT_EQ(run(exampleRun(book)).exitCode, 0);
     const long issuedPerRun = std::stol(first);
     EXPECT_EQ(settings.read("NUSTATYMAI", "auto_id"), std::to_string(2 * issuedPerRun));
-    const std::string xml = readFile(dir.file("rinkmenos/Kolvira_123456789_202611_PAVYZDYS.xml"));
+    const std::string xml = readFile(dir.file("rinkmenos/Kolvira_123456786_202611_PAVYZDYS.xml"));
     EXPECT_NE(xml.find("<CustomerID>" + std::to_string(2 * issuedPerRun) + "</CustomerID>"),
               std::string::npos);
 }

@@ -13,7 +13,7 @@ class GenerationRunTest : public ::testing::Test {
   protected:
     void SetUp() override {
         host.in.workplaceName = "SANDELIS1";
-        host.in.payerCode = "123456789";
+        host.in.payerCode = "123456786";
         host.in.payerCount = 1;
         host.in.workbookPath = "/data/knyga.xlsx";
         host.in.workbookFileName = "knyga.xlsx";
