@@ -1,5 +1,7 @@
 // kolvira-cli as a user runs it: a copy of the program in a folder of its own (the settings,
 // the register and "rinkmenos" live beside it), real workbooks, exit codes and messages.
+#include <nlohmann/json.hpp>
+
 #include "e2e/cli_runner.h"
 
 #include "base/profile_file.h"
@@ -47,7 +49,8 @@ TEST_F(CliTest, HelpAndUsageErrors) {
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option : {"--payer-code", "--workplace", "--from", "--to", "--locale",
-                               "--output-dir", "--summary", "Usage", "Naudojimas"}) {
+                               "--output-dir", "--summary", "--strict", "--format", "Usage",
+                               "Naudojimas"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(run({}).exitCode, 2);
@@ -147,6 +150,92 @@ TEST_F(CliTest, BadlyFilledCellsAreListedSheetBySheetAndNothingIsWritten) {
               "Gau9 lapas -> G6  vietoje įmonės (asmens) kodo klaida\n\n"
               "Isr21 lapas -> B5  vietoje serijos numerio klaida\n");
     EXPECT_TRUE(outputFiles().empty());
+}
+
+TEST_F(CliTest, WarningsFollowThePathAndStrictAndJsonReportThem) {
+    const std::string path = dir.file("ispejimai.xlsx");
+    {
+        WorkbookBuilder book(path);
+        for (const std::string_view sheet : kSheetNames) {
+            book.sheet(std::string(sheet));
+            if (sheet == "Gau21") {
+                book.date(5, 1, 2026, 11, 3).text(5, 2, "Nr.1").text(5, 6, "UAB Alfa");
+                book.number(5, 9, 100).number(5, 10, 21);
+                book.date(6, 1, 2026, 11, 4).text(6, 2, "NR-1").text(6, 6, "UAB Alfa");
+                book.number(6, 9, 100).number(6, 10, 21);
+            }
+        }
+        book.save();
+    }
+    const std::vector<std::string> november = {"--payer-code", "123456786", "--workplace", "A",
+                                               "--from",       "2026-11-01", "--to",       "2026-11-30",
+                                               "--locale",     "lt_LT"};
+    const auto withNovember = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), november.begin(), november.end());
+        return arguments;
+    };
+    const std::string saved = dir.file("rinkmenos/Kolvira_123456786_202611_A.xml");
+    const std::string expectedWarnings =
+        "Įspėjimai:\n"
+        "Gau21 lapas -> B5  numeryje „Nr.1“ yra „Nr“: jo rašyti nerekomenduojama (ne ABC Nr.123, "
+        "o ABC123)\n"
+        "Gau21 lapas -> B6  galimas dublikatas: tas pats tiekėjas ir numeris „NR1“ (lyginant tik "
+        "raides ir skaitmenis) kaip Gau21 lapas -> B5\n";
+
+    // Advice only: the file is saved and the run succeeds.
+    Outcome result = run(withNovember({path}));
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, saved + "\n");
+    EXPECT_EQ(result.err, expectedWarnings);
+    expectValidIsafFile(saved);
+
+    // --strict: saved all the same, but the exit code tells of the warnings.
+    std::filesystem::remove(saved);
+    result = run(withNovember({"--strict", path}));
+    EXPECT_EQ(result.exitCode, 6);
+    EXPECT_EQ(result.out, saved + "\n");
+    EXPECT_EQ(result.err, expectedWarnings);
+    EXPECT_TRUE(std::filesystem::exists(saved));
+
+    // --format json: one object on stdout, nothing on stderr.
+    result = run(withNovember({"--format", "json", "--strict", path}));
+    EXPECT_EQ(result.exitCode, 6);
+    EXPECT_EQ(result.err, "");
+    const nlohmann::json report = nlohmann::json::parse(result.out);
+    EXPECT_EQ(report["outcome"], "saved");
+    EXPECT_EQ(report["path"], saved);
+    EXPECT_TRUE(report["errors"].empty());
+    ASSERT_EQ(report["warnings"].size(), 2u) << result.out;
+    EXPECT_EQ(report["warnings"][1]["sheet"], "Gau21");
+    EXPECT_EQ(report["warnings"][1]["cell"], "B6");
+    EXPECT_EQ(report["warnings"][1]["code"], "duplicate");
+    EXPECT_EQ(report["warnings"][0]["code"], "nr_in_number");
+    EXPECT_EQ(report["warnings"][0]["text"],
+              "numeryje „Nr.1“ yra „Nr“: jo rašyti nerekomenduojama (ne ABC Nr.123, o ABC123)");
+    EXPECT_EQ(report["summary"]["purchases"][0]["invoices"], 2);
+
+    // Badly filled cells as data, the exit code unchanged; a refused input likewise.
+    {
+        WorkbookBuilder book(path);
+        for (const std::string_view sheet : kSheetNames) {
+            book.sheet(std::string(sheet));
+            if (sheet == "Gau21") {
+                book.date(5, 1, 2026, 11, 3).text(5, 3, "XX").text(5, 2, "A-1").number(5, 9, 10);
+            }
+        }
+        book.save();
+    }
+    result = run(withNovember({"--format", "json", path}));
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "");
+    const nlohmann::json errors = nlohmann::json::parse(result.out);
+    EXPECT_EQ(errors["outcome"], "badly_filled_cells");
+    EXPECT_TRUE(errors["path"].is_null());
+    EXPECT_EQ(errors["errors"], nlohmann::json::parse(
+                                    R"([{"sheet": "Gau21", "cell": "C5", "text": "vietoje tipo klaida"}])"));
+    result = run(withNovember({"--format", "json", dir.file("nera.xlsx")}));
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(nlohmann::json::parse(result.out)["outcome"], "missing_workbook");
 }
 
 TEST_F(CliTest, TwoRunsSharingOneSettingsFileContinueTheAutomaticNumbers) {

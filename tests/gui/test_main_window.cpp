@@ -1,5 +1,9 @@
 // The main window, driven through its real widgets offscreen.
 #include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -16,6 +20,7 @@
 #include "gui/gui_support.h"
 #include "gui/main_window.h"
 #include "gui/payer_dialog.h"
+#include "gui/qt_seams.h"
 #include "gui/scripted_boxes.h"
 #include "run/saved_message.h"
 #include "support/fake_run_host.h"
@@ -251,7 +256,13 @@ class MainWindowTest : public QObject {
                 .text(5, 6, "UAB Medis & Ko")
                 .text(5, 7, "300001233")
                 .number(5, 9, 100)
-                .number(5, 10, 21);
+                .number(5, 10, 21)
+                .date(6, 1, 2024, 1, 16)
+                .text(6, 2, "SF Nr.2")
+                .text(6, 5, "LT100001234510")
+                .text(6, 6, "UAB Medis & Ko")
+                .number(6, 9, 10)
+                .number(6, 10, 2.1);
             for (const char* name : {"Gau9", "Gau5", "Gau0", "Gau-", "GauKom", "Isr21", "Isr9",
                                      "Isr5", "Isr0", "Isr-", "IsrKom"}) {
                 builder.sheet(name);
@@ -262,6 +273,11 @@ class MainWindowTest : public QObject {
         QTest::mouseClick(widget<QPushButton>(window, "btn_open"), Qt::LeftButton);
         const std::string saved = dir->file("rinkmenos/Kolvira_123456786_202401_SAND1.xml");
         boxes.expect(MessageKind::Information, savedMessageText(saved));
+        // After the saved message, the warnings: advice under a title of their own.
+        boxes.expectTitled(MessageKind::Warning,
+                           "Įspėjimai:\nGau21 lapas -> B6  numeryje „SF Nr.2“ yra „Nr“: jo rašyti "
+                           "nerekomenduojama (ne ABC Nr.123, o ABC123)",
+                           "Įspėjimai", Answer::Ok);
         QTest::mouseClick(widget<QPushButton>(window, "btn_isaf_xml"), Qt::LeftButton);
         VERIFY_BOXES(boxes);
         QVERIFY(window.lastRun().outcome == RunOutcome::Saved);
@@ -289,6 +305,34 @@ class MainWindowTest : public QObject {
         VERIFY_BOXES(boxes);
         QCOMPARE(desktop.opened, std::vector<std::string>{bad});
         QVERIFY(widget<QPushButton>(window, "btn_isaf_xml")->isEnabled());
+    }
+
+    // The warnings box of the real window: the whole list in a text that scrolls, and a button
+    // that puts it on the clipboard.
+    void warningsBoxScrollsAndCopiesItsText() {
+        QWidget parent;
+        QtMessageBoxes real(&parent);
+        std::string text = "Įspėjimai:";
+        for (int row = 5; row < 205; ++row) {
+            text += "\nGau21 lapas -> B" + std::to_string(row) + "  numeryje „Nr." +
+                    std::to_string(row) + "“ yra „Nr“";
+        }
+        QGuiApplication::clipboard()->clear();
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY2(box != nullptr, "the warnings box did not open");
+            QCOMPARE(box->windowTitle(), QStringLiteral("Įspėjimai"));
+            auto* view = widget<QPlainTextEdit>(*box, "message_text");
+            QCOMPARE(view->toPlainText(), QString::fromStdString(text));
+            QVERIFY(view->verticalScrollBar()->maximum() > 0);  // taller than the box
+            QTest::mouseClick(widget<QPushButton>(*box, "copy_button"), Qt::LeftButton);
+            QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(text));
+            seen = true;
+            box->accept();
+        });
+        QVERIFY(real.showCopyable(MessageKind::Warning, text, "Įspėjimai") == Answer::Ok);
+        QVERIFY(seen);
     }
 
     void payerDialogEnablingAndFilters() {
