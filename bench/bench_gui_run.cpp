@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
     services.desktop = &desktop;
     services.today = [] { return Date{2024, 4, 10}; };
     services.regional = [] { return lithuanianSettings(); };
-    MainWindow window(AppPaths(dir), services);
+    MainWindow window(ProgramPaths(dir), services);
     window.show();
     QApplication::processEvents();
     window.findChild<QPushButton*>(QStringLiteral("btn_open"))->click();

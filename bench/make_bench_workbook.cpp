@@ -1,11 +1,14 @@
 // Writes a large invoice workbook in the template's layout for the benchmarks: the twelve
 // sheets, headings in rows 1 to 4, data from row 5, filled as a busy company fills a month.
 //   make_bench_workbook OUT.xlsx [ROWS=100000] [--inline-strings] [--seed N] [--cells OUT.tsv]
+//                       [--anonymous-every N] [--anonymous-with-codes]
 // Every row is well filled and dated in March 2024, so kolvira-cli --from 2024-03-01
 // --to 2024-03-31 reads, checks and stores every row and writes the i.SAF file. With
 // --inline-strings texts are written inline, as streaming writers do. --cells also lists every
 // cell (sheet, row, column, kind, value), from which make_bench_xls.py writes the same
-// workbook as .xls.
+// workbook as .xls. Every 2000th row (--anonymous-every) is a person known by name only, who
+// takes an automatic number; --anonymous-with-codes gives each a personal code instead, in an
+// otherwise identical workbook, so that the cost of the automatic numbers can be measured.
 #include <xlsxwriter.h>
 
 #include <cmath>
@@ -163,7 +166,12 @@ double vatOf(double value, int rate) {
 
 class Writer {
   public:
-    Writer(lxw_workbook* book, Random& random, std::FILE* cells) : random_(random), cells_(cells) {
+    Writer(lxw_workbook* book, Random& random, std::FILE* cells, long anonymousEvery,
+           bool anonymousWithCodes)
+        : random_(random),
+          cells_(cells),
+          anonymousEvery_(anonymousEvery),
+          anonymousWithCodes_(anonymousWithCodes) {
         date_ = workbook_add_format(book);
         format_set_num_format(date_, "yyyy-mm-dd");
         money_ = workbook_add_format(book);
@@ -215,8 +223,16 @@ class Writer {
 
     void writeRow(const SheetShare& share, lxw_row_t row) {
         ++serial_;
-        const Counterpart& who =
-            serial_ % 2000 == 0 ? (anonymous_ = anonymousPerson(random_)) : pickCounterpart();
+        const bool anonymous = anonymousEvery_ > 0 && serial_ % anonymousEvery_ == 0;
+        if (anonymous) {
+            anonymous_ = anonymousPerson(random_);
+            if (anonymousWithCodes_) {
+                char code[16];
+                std::snprintf(code, sizeof code, "3%010ld", serial_);
+                anonymous_.companyCode = code;
+            }
+        }
+        const Counterpart& who = anonymous ? anonymous_ : pickCounterpart();
         int column = 0;
         // A purchase invoice of February may be registered in March.
         const bool late = share.purchase && random_.percent(10);
@@ -310,19 +326,26 @@ class Writer {
     std::vector<Counterpart> pool_;
     Counterpart anonymous_;
     long serial_ = 0;
+    long anonymousEvery_;
+    bool anonymousWithCodes_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUT.xlsx [ROWS] [--inline-strings] [--seed N]\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s OUT.xlsx [ROWS] [--inline-strings] [--seed N] [--cells OUT.tsv]\n"
+                     "       [--anonymous-every N] [--anonymous-with-codes]\n",
+                     argv[0]);
         return 2;
     }
     long total = 100000;
     bool inlineStrings = false;
     std::uint64_t seed = 20240301;
     std::FILE* cells = nullptr;
+    long anonymousEvery = 2000;
+    bool anonymousWithCodes = false;
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--inline-strings") == 0) {
             inlineStrings = true;
@@ -334,6 +357,10 @@ int main(int argc, char** argv) {
             }
         } else if (std::strcmp(argv[i], "--seed") == 0 && i + 1 < argc) {
             seed = std::strtoull(argv[++i], nullptr, 10);
+        } else if (std::strcmp(argv[i], "--anonymous-every") == 0 && i + 1 < argc) {
+            anonymousEvery = std::atol(argv[++i]);
+        } else if (std::strcmp(argv[i], "--anonymous-with-codes") == 0) {
+            anonymousWithCodes = true;
         } else {
             total = std::atol(argv[i]);
         }
@@ -346,7 +373,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     Random random(seed);
-    Writer writer(book, random, cells);
+    Writer writer(book, random, cells, anonymousEvery, anonymousWithCodes);
     long written = 0;
     for (const auto& share : kSheets) {
         const long rows = total * share.percent / 100;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "base/text_codec.h"
 #include "fuzz/fuzz_support.h"
 #include "payers/payer_register.h"
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Windows-1257 bytes that happen to form UTF-8 letters ("Ä" then "…") are read as UTF-8:
     // the price of accepting registers edited on Linux. Real names never form such pairs.
     if (register_.save(*loaded).ok()) {
-        const std::string saved = readWholeFile(path).bytes;
+        const std::string saved = readKeptFile(path)->value_or("");
         if (decodeOwnTextFile(saved) == cp1257ToUtf8(saved)) {
             FUZZ_CHECK(register_.load().value() == *loaded);
         }

@@ -5,23 +5,41 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
-// A file of this process for the input bytes, on /dev/shm where it exists: the file writers
-// sync every file they replace, which on a disk would slow a fuzzing run a hundredfold.
-inline const std::string& fuzzFilePath(const char* suffix) {
-    static const std::string path = [suffix] {
+// A folder of this process for the input file and whatever the code under test writes beside
+// it (temporary files, a lock file), on /dev/shm where it exists: the file writers sync every
+// file they replace, which on a disk would slow a fuzzing run a hundredfold. The folder goes
+// when the process ends normally, as it does after a corpus replay.
+class FuzzFolder {
+  public:
+    FuzzFolder() {
         const bool shm = access("/dev/shm", W_OK) == 0;
         std::string pattern = std::string(shm ? "/dev/shm" : "/tmp") + "/kolvira-fuzz-XXXXXX";
-        const int fd = mkstemp(pattern.data());
-        if (fd < 0) {
+        if (mkdtemp(pattern.data()) == nullptr) {
             std::abort();
         }
-        close(fd);
-        unlink(pattern.c_str());
-        return pattern + suffix;
-    }();
+        path_ = pattern + "/";
+    }
+    ~FuzzFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    FuzzFolder(const FuzzFolder&) = delete;
+    FuzzFolder& operator=(const FuzzFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+// The input file, named "input" and `suffix`, in the process's own folder.
+inline const std::string& fuzzFilePath(const char* suffix) {
+    static const FuzzFolder folder;
+    static const std::string path = folder.path() + "input" + suffix;
     return path;
 }
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "base/text_codec.h"
 #include "fuzz/fuzz_support.h"
 #include "update/update_record.h"
@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!record) {
         return 0;
     }
-    for (const std::string* line : {&record->version, &record->fileName, &record->sizeText}) {
+    for (const std::string* line :
+         {&record->version, &record->fileName, &record->sizeText, &record->sha256}) {
         FUZZ_CHECK(line->find_first_of("\r\n") == std::string::npos);
     }
     decimalOr(record->sizeText, 0);
@@ -24,10 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Windows-1257 bytes that happen to form UTF-8 letters are read back as UTF-8 (see
     // fuzz_payer_register.cpp); real versions and installer names never form such pairs.
     if (writeUpdateRecord(path, *record).ok() &&
-        decodeOwnTextFile(readWholeFile(path).bytes) == cp1257ToUtf8(readWholeFile(path).bytes)) {
+        decodeOwnTextFile(readKeptFile(path)->value_or("")) ==
+            cp1257ToUtf8(readKeptFile(path)->value_or(""))) {
         const auto again = readUpdateRecord(path);
         FUZZ_CHECK(again && again->version == record->version &&
-                   again->fileName == record->fileName && again->sizeText == record->sizeText);
+                   again->fileName == record->fileName && again->sizeText == record->sizeText &&
+                   again->sha256 == record->sha256);
     }
     return 0;
 }

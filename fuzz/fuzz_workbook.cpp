@@ -9,21 +9,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/fuzz_support.h"
 #include "workbook/workbook_connection.h"
 
 namespace {
 
 const std::string& inputPath() {
-    static const std::string path = [] {
-        std::string pattern = "/tmp/kolvira-fuzz-XXXXXX";
-        const int fd = mkstemp(pattern.data());
-        if (fd < 0) {
-            std::abort();
-        }
-        close(fd);
-        return pattern;
-    }();
-    return path;
+    return fuzzFilePath("");
 }
 
 void readSheet(WorkbookConnection& book, const char* name) {

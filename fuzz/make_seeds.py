@@ -17,7 +17,11 @@ ROWS = (
     '<row r="9" spans="1:23"/>')
 
 
-def package(name, sheet_rows, date1904=False):
+def nested(depth, inner=""):
+    return "<a>" * depth + inner + "</a>" * depth
+
+
+def package(name, sheet_rows, date1904=False, **replaced):
     parts = {
         "[Content_Types].xml": '<Types xmlns="http://schemas.openxmlformats.org/package/2006/'
                                'content-types"><Default Extension="xml" ContentType="application/xml"/></Types>',
@@ -39,6 +43,9 @@ def package(name, sheet_rows, date1904=False):
         "xl/worksheets/sheet1.xml": f'<worksheet xmlns="{MAIN}"><sheetData>{sheet_rows}'
                                     '</sheetData></worksheet>',
     }
+    for part, text in replaced.items():
+        parts[{"rels": "_rels/.rels", "styles": "xl/styles.xml",
+               "shared": "xl/sharedStrings.xml"}[part]] = text
     with zipfile.ZipFile(name, "w", zipfile.ZIP_STORED) as out:
         for part, text in parts.items():
             out.writestr(part, text)
@@ -46,6 +53,19 @@ def package(name, sheet_rows, date1904=False):
 
 package("corpus/workbook/cell-kinds-stored.xlsx", ROWS)
 package("corpus/workbook/date1904-stored.xlsx", '<row r="5"><c s="2"><v>1</v></c></row>', True)
+# Nesting deeper than any workbook (refused past 32 levels) in the parts read by expat and by
+# the sheet scanner, nesting just within the bound, and a row inside a cell's value and text.
+package("corpus/workbook/nested-rels-stored.xlsx", ROWS,
+        rels=f'<Relationships xmlns="{PKG}"><Relationship Id="rId1" Type="{REL}/officeDocument" '
+             f'Target="xl/workbook.xml"/>{nested(40)}</Relationships>')
+package("corpus/workbook/nested-sheet-stored.xlsx", ROWS + nested(40, '<row r="12"/>'))
+package("corpus/workbook/nested-styles-stored.xlsx", ROWS,
+        styles=f'<styleSheet xmlns="{MAIN}"><cellXfs><xf numFmtId="14"/></cellXfs><extLst>'
+               f'{nested(29)}</extLst></styleSheet>',
+        shared=f'<sst xmlns="{MAIN}"><si><t>first</t></si>{nested(40)}</sst>')
+package("corpus/workbook/row-in-cell-stored.xlsx",
+        '<row r="5"><c r="A5"><v>1<row r="6"/>2</v></c><c r="B5" t="inlineStr"><is><t>x'
+        '<row r="7"></row>y</t></is></c></row><row r="8"><c><v>3</v></c></row>')
 
 
 # .xls seeds: small hand-made workbook streams in a compound file, mostly in the mini stream,

@@ -7,8 +7,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "base/folders.h"
+#include "base/kept_file.h"
 
 namespace {
 
@@ -16,9 +21,24 @@ std::string reason() {
     return std::strerror(errno);
 }
 
-std::string directoryOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+// The process's umask, which new files follow. Read where the system tells it without
+// changing it; elsewhere set and put back at once.
+mode_t currentUmask() {
+    if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned int mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status) != nullptr) {
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        }
+        std::fclose(status);
+        if (found) {
+            return static_cast<mode_t>(mask);
+        }
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
 }
 
 // A file is named for a moment before it replaces the old one; the name carries the writing
@@ -57,23 +77,43 @@ void removeStaleTemporaries(const std::string& path) {
 }  // namespace
 
 Status replaceFileAtomically(const std::string& path, std::string_view content) {
+    // The installed program keeps its files in the user's folders, which may not exist yet.
+    if (Status folder = createFolders(directoryOf(path)); !folder.ok()) {
+        return folder;
+    }
     ReplacingFile file(path);
     file.write(content);
     return file.commit();
 }
 
 ReplacingFile::ReplacingFile(std::string path) : path_(std::move(path)) {
-    // Keep the permissions of the file being replaced; a new file gets the usual ones.
+    // A symbolic link stays: the file it points to is replaced, from its own folder, so that
+    // the rename stays within one file system and the link's target keeps being updated.
+    Result<std::string> target = fileBehindLinks(path_);
+    if (!target.ok()) {
+        failure_ = "Cannot create file \"" + path_ + "\". " + target.message();
+        return;
+    }
+    target_ = std::move(target.value());
+    // The file being replaced keeps its permissions; a new one follows the umask.
     struct stat old {};
-    const mode_t mode = stat(path_.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    mode_t mode = 0666 & ~currentUmask();
+    if (::stat(target_.c_str(), &old) == 0) {
+        if (!S_ISREG(old.st_mode)) {
+            failure_ = "Cannot create file \"" + path_ + "\". Not a regular file";
+            return;
+        }
+        mode = old.st_mode & 07777;
+    }
     // A file without a name while it is written: a run killed half way leaves nothing behind.
     // Where the file system cannot do that, a named temporary file as for every other file.
-    // Naming it at the end goes through /proc.
+    // Naming it at the end goes through /proc. Either way nobody else may read it until it has
+    // the mode it is meant to have.
     fd_ = ::access("/proc/self/fd", X_OK) == 0
-              ? ::open(directoryOf(path_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
+              ? ::open(directoryOf(target_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
               : -1;
     if (fd_ < 0) {
-        temporary_ = temporaryNameOf(path_);
+        temporary_ = temporaryNameOf(target_);
         fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         if (fd_ < 0) {
             failure_ = "Cannot create file \"" + path_ + "\". " + reason();
@@ -81,7 +121,9 @@ ReplacingFile::ReplacingFile(std::string path) : path_(std::move(path)) {
             return;
         }
     }
-    fchmod(fd_, mode);
+    if (::fchmod(fd_, mode) != 0) {
+        fail("Cannot create file \"" + path_ + "\". " + reason());
+    }
 }
 
 ReplacingFile::~ReplacingFile() {
@@ -120,7 +162,7 @@ void ReplacingFile::write(std::string_view bytes) {
 // Gives the complete unnamed file its temporary name beside the target, for the rename.
 bool ReplacingFile::nameTemporary() {
     const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-    const std::string name = temporaryNameOf(path_);
+    const std::string name = temporaryNameOf(target_);
     ::unlink(name.c_str());  // left by an earlier process that had this id
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
         return false;
@@ -145,52 +187,17 @@ Status ReplacingFile::commit() {
         fail("Cannot write file \"" + path_ + "\". " + why);
         return Status::failure(failure_);
     }
-    if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
         fail("Cannot write file \"" + path_ + "\". " + reason());
         return Status::failure(failure_);
     }
     temporary_.clear();
-    removeStaleTemporaries(path_);
+    removeStaleTemporaries(target_);
     // Make the rename itself durable.
-    const int dir = ::open(directoryOf(path_).c_str(), O_RDONLY | O_DIRECTORY);
+    const int dir = ::open(directoryOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
     return Status::success();
-}
-
-FileContent readWholeFile(const std::string& path) {
-    FileContent result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno != ENOENT && errno != ENOTDIR) {
-            result.exists = true;
-            result.error = "Cannot open file \"" + path + "\". " + reason();
-        }
-        return result;
-    }
-    result.exists = true;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            result.error = "Cannot read file \"" + path + "\". " + reason();
-            break;
-        }
-        if (n == 0) {
-            break;
-        }
-        result.bytes.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return result;
-}
-
-bool fileExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }

@@ -1,13 +1,14 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "base/status.h"
 
 // Every file the program keeps or writes is written to a temporary file beside it and renamed
-// over the old one, so a failure (full disk, no permission) leaves the old file whole.
+// over the old one, so a failure (full disk, no permission) leaves the old file whole. A new
+// file follows the umask, a replaced one keeps its mode, and a symbolic link is followed: the
+// file it points to is replaced and the link stays. Anything but a regular file is refused.
 Status replaceFileAtomically(const std::string& path, std::string_view content);
 
 // A file written in pieces and replaced the way every file of the program is: into a temporary
@@ -34,18 +35,8 @@ class ReplacingFile {
     bool nameTemporary();
 
     std::string path_;
+    std::string target_;  // the file replaced: the path with its symbolic links followed
     std::string temporary_;
     int fd_ = -1;
     std::string failure_;
 };
-
-// The whole file, or nothing when it does not exist; a file that exists but cannot be read
-// is a failure with the system's reason.
-struct FileContent {
-    bool exists = false;
-    std::string bytes;
-    std::string error;  // set when the file exists but could not be read
-};
-FileContent readWholeFile(const std::string& path);
-
-bool fileExists(const std::string& path);

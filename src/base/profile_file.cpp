@@ -3,6 +3,9 @@
 #include <vector>
 
 #include "base/atomic_file.h"
+#include "base/file_lock.h"
+#include "base/folders.h"
+#include "base/kept_file.h"
 #include "base/text.h"
 #include "base/text_codec.h"
 
@@ -73,14 +76,10 @@ Location locate(const std::vector<std::string>& lines, std::string_view section,
     return where;
 }
 
-}  // namespace
-
-std::string ProfileFile::read(std::string_view section, std::string_view key) const {
-    const FileContent file = readWholeFile(path_);
-    if (!file.exists || !file.error.empty()) {
-        return {};
-    }
-    const auto lines = splitLines(file.bytes);
+// The value of the key in the file's lines, as read(): without matching quotes, at most
+// kMaxValueLength characters, UTF-8.
+std::string valueIn(const std::vector<std::string>& lines, std::string_view section,
+                    std::string_view key) {
     const Location where = locate(lines, section, key);
     if (where.keyLine == std::string::npos) {
         return {};
@@ -98,21 +97,63 @@ std::string ProfileFile::read(std::string_view section, std::string_view key) co
     return decodeOwnTextFile(value);
 }
 
+}  // namespace
+
+std::string ProfileFile::read(std::string_view section, std::string_view key) const {
+    const auto file = readKeptFile(path_);
+    if (!file.ok() || !file->has_value()) {
+        return {};
+    }
+    return valueIn(splitLines(**file), section, key);
+}
+
+Status ProfileFile::readable() const {
+    const auto file = readKeptFile(path_);
+    return file.ok() ? Status::success() : Failure(file.message());
+}
+
 Status ProfileFile::write(std::string_view section, std::string_view key,
                           std::string_view value) const {
+    const Status written = update(section, key, [value](const std::string&, std::string& to) {
+        to = value;
+        return Status::success();
+    });
+    return written.ok() ? written : Status::failure("Unable to write to " + path_);
+}
+
+Status ProfileFile::update(std::string_view section, std::string_view key,
+                           const Change& change) const {
     Status refused = Status::failure("Unable to write to " + path_);
-    const auto encodedValue = utf8ToCp1257(value);
     const auto encodedKey = utf8ToCp1257(key);
     const auto encodedSection = utf8ToCp1257(section);
-    if (!encodedValue || !encodedKey || !encodedSection ||
-        value.find_first_of("\r\n") != std::string_view::npos) {
+    const Result<std::string> file = fileBehindLinks(path_);
+    if (!encodedKey || !encodedSection || !file.ok()) {
         return refused;
     }
-    const FileContent file = readWholeFile(path_);
-    if (!file.error.empty()) {
+    // The installed program keeps its settings in the user's folder, which may not exist yet.
+    if (!createFolders(directoryOf(*file)).ok()) {
         return refused;
     }
-    auto lines = splitLines(file.bytes);
+    // Beside the file the links lead to: programs that reach one settings file through
+    // different links take the same lock.
+    const FileLock lock(*file + ".lock");
+    if (!lock.locked()) {
+        return refused;
+    }
+    const auto content = readKeptFile(path_);
+    if (!content.ok()) {
+        return Failure(content.message());
+    }
+    auto lines = splitLines(content->value_or(""));
+    std::string value;
+    Status decided = change(valueIn(lines, section, key), value);
+    if (!decided.ok()) {
+        return decided;
+    }
+    const auto encodedValue = utf8ToCp1257(value);
+    if (!encodedValue || value.find_first_of("\r\n") != std::string::npos) {
+        return refused;
+    }
     const std::string newEntry = *encodedKey + "=" + *encodedValue;
     const Location where = locate(lines, section, key);
     if (where.keyLine != std::string::npos) {
@@ -123,12 +164,12 @@ Status ProfileFile::write(std::string_view section, std::string_view key,
         lines.push_back("[" + *encodedSection + "]");
         lines.push_back(newEntry);
     }
-    std::string content;
+    std::string bytes;
     for (const auto& line : lines) {
-        content += line;
-        content += "\r\n";
+        bytes += line;
+        bytes += "\r\n";
     }
-    if (!replaceFileAtomically(path_, content).ok()) {
+    if (!replaceFileAtomically(path_, bytes).ok()) {
         return refused;
     }
     return Status::success();

@@ -40,5 +40,5 @@ Result<void> ProgramSettings::setWorkplace(std::string_view name) const {
 }
 
 std::string ProgramSettings::programVersion() const {
-    return file_.read("VERSIJA", "nr");
+    return versionFile_.read("VERSIJA", "nr");
 }

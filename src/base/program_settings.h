@@ -4,14 +4,17 @@
 #include <string_view>
 
 #include "base/profile_file.h"
+#include "base/program_paths.h"
 #include "base/result.h"
 
 // The program's own values in the settings file "_nustatymai.ini", typed: the position of the
-// payer selected last, the last workplace name and the program's version. The window and
-// kolvira-cli read them alike. Every call goes straight to the file, as ProfileFile does.
+// payer selected last, the last workplace name and the program's version (which the installed
+// program keeps beside its template instead). The window and kolvira-cli read them alike.
+// Every call goes straight to the file, as ProfileFile does.
 class ProgramSettings {
   public:
-    explicit ProgramSettings(std::string path) : file_(std::move(path)) {}
+    explicit ProgramSettings(const ProgramPaths& paths)
+        : file_(paths.settingsFile()), versionFile_(paths.versionFile()) {}
 
     // The 0-based position stored under "asmuo"; 0 when it is absent or not a decimal integer.
     // A negative or too large position is returned as stored: it selects no payer.
@@ -30,4 +33,5 @@ class ProgramSettings {
 
   private:
     ProfileFile file_;
+    ProfileFile versionFile_;
 };

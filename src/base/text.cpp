@@ -82,8 +82,8 @@ std::string caseFolded(std::string_view utf8) {
         }
         return folded;
     }
-    auto text =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+    auto text = icu::UnicodeString::fromUTF8(
+        icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
     std::string folded;
     text.foldCase(U_FOLD_CASE_DEFAULT).toUTF8String(folded);
     return folded;

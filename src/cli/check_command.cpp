@@ -3,7 +3,7 @@
 #include <exception>
 #include <iostream>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "cli/json_report.h"
 #include "isaf/file_check.h"
 
@@ -35,8 +35,8 @@ int runCheckCommand(const CliOptions& options) {
     try {
         result = checkIsafFile(path, localToday());
     } catch (const std::exception& error) {
-        std::cerr << "Tikrinant rinkmeną įvyko programos klaida: " << error.what() << '\n';
-        return 5;
+        std::cerr << "Programos klaida: " << error.what() << '\n';
+        return kProgramFaultExit;
     }
     if (options.format == "json") {
         std::cout << jsonText(checkReportJson(result, path)) << '\n';

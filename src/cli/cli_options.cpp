@@ -23,8 +23,10 @@ const char* const kCliUsage =
     "  --locale LOKALĖ         Skaičių ir datų formatai, pvz. lt_LT; numatytasis - sistemos.\n"
     "                          Number and date formats of the cells, e.g. lt_LT; by default\n"
     "                          the system's.\n"
-    "  --output-dir APLANKAS   Kur išsaugoti rinkmeną; numatytasis - rinkmenos šalia programos.\n"
-    "                          Where to save the file; by default rinkmenos beside the program.\n"
+    "  --output-dir APLANKAS   Kur išsaugoti rinkmeną; numatytasis - rinkmenos šalia programos,\n"
+    "                          įdiegtos - Kolvira/rinkmenos dokumentų aplanke.\n"
+    "                          Where to save the file; by default rinkmenos beside the program,\n"
+    "                          installed: Kolvira/rinkmenos in the documents folder.\n"
     "  --summary               Po kelio išvesti suvestinę pagal PVM klasifikatorius (sąskaitų\n"
     "                          skaičius, apmokestinamoji vertė, PVM suma).\n"
     "                          After the path, a table per side and tax code: invoices,\n"
@@ -47,11 +49,13 @@ const char* const kCliUsage =
     "  0 rinkmena išsaugota (kelias išvedamas; įspėjimai į stderr) / file saved (its path on\n"
     "    stdout, warnings on stderr)\n"
     "  1 blogai užpildyti langeliai / badly filled cells (the list on stderr)\n"
-    "  2 trūksta ar neteisingi duomenys / missing or invalid input, or beyond the i.SAF caps\n"
+    "  2 trūksta ar neteisingi duomenys / missing or invalid input, beyond the i.SAF caps, or\n"
+    "    an automatic counter in _nustatymai.ini that cannot go on\n"
     "  3 darbo knygos nepavyko perskaityti / the workbook cannot be read\n"
     "  4 laikotarpio įrašų nerasta / no rows of the period\n"
     "  5 nepavyko įrašyti failo / a file could not be written\n"
     "  6 su --strict: išsaugota, bet yra įspėjimų / with --strict: saved, with warnings\n"
+    "  70 programos klaida / a fault of the program itself\n"
     "Tikrinant (--check) / checking:\n"
     "  0 klaidų nerasta / no findings, 1 klaidos / schema or logical errors,\n"
     "  6 tik įspėjimai / warnings only, 3 ne i.SAF rinkmena ar ne XML / not an i.SAF file,\n"
@@ -107,6 +111,11 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& argume
             }
             *target = arguments[++i];
             runOption = true;
+            // An empty folder would mean the root folder to the file system.
+            if (target == &options.outputDir && target->value().empty()) {
+                error = "Option --output-dir needs a folder";
+                return std::nullopt;
+            }
             continue;
         }
         if (argument.starts_with("--")) {

@@ -100,8 +100,12 @@ const char* runOutcomeName(RunOutcome outcome) {
             return "no_rows";
         case RunOutcome::Saved:
             return "saved";
+        case RunOutcome::CounterCannotGoOn:
+            return "counter_cannot_go_on";
+        case RunOutcome::ProgramFault:
+            return "program_fault";
     }
-    return "unreadable_workbook";
+    return "program_fault";
 }
 
 JsonObject runReportJson(const RunResult& result, const std::string& workbook,

@@ -25,7 +25,8 @@ JsonObject findingJson(const CheckFinding& finding);
 //  "warnings": [...], "not_listed", "summary": {...} or null}
 JsonObject checkReportJson(const FileCheckResult& result, const std::string& file);
 
-// {"outcome": "saved" | "badly_filled_cells" | "no_rows" | "missing_workplace" | ...,
+// {"outcome": "saved" | "badly_filled_cells" | "no_rows" | "missing_workplace" | ...
+//  | "program_fault",
 //  "workbook", "path" (null unless saved), "message" (the message the run ended with, null
 //  when saved or for badly filled cells), "errors": [{"sheet", "cell", "text"}],
 //  "warnings": [{"sheet", "cell", "code", "text"}] (sheet and cell null for the payer's own

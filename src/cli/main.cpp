@@ -3,14 +3,14 @@
 
 #include <iostream>
 
-#include "base/app_paths.h"
-#include "base/atomic_file.h"
 #include "base/desktop_shell.h"
+#include "base/kept_file.h"
 #include "base/program_settings.h"
 #include "cli/check_command.h"
 #include "cli/cli_options.h"
 #include "cli/json_report.h"
 #include "frontend/locale_settings.h"
+#include "frontend/standard_folders.h"
 #include "isaf/summary.h"
 #include "payers/payer_register.h"
 #include "run/generation_run.h"
@@ -93,6 +93,7 @@ int exitCodeOf(const RunResult& result, bool strict) {
         case RunOutcome::MissingWorkbook:
         case RunOutcome::BadPeriod:
         case RunOutcome::BeyondSchemaCaps:
+        case RunOutcome::CounterCannotGoOn:
             return 2;
         case RunOutcome::UnreadableWorkbook:
             return 3;
@@ -101,8 +102,10 @@ int exitCodeOf(const RunResult& result, bool strict) {
         case RunOutcome::SettingsNotWritable:
         case RunOutcome::OutputNotWritable:
             return 5;
+        case RunOutcome::ProgramFault:
+            return kProgramFaultExit;
     }
-    return 5;
+    return kProgramFaultExit;
 }
 
 std::string fileNameOf(const std::string& path) {
@@ -111,10 +114,13 @@ std::string fileNameOf(const std::string& path) {
 }
 
 // The company code of the payer at the stored position of the register, as the window
-// selects it at start-up.
-std::string storedPayerCode(const AppPaths& paths, const ProgramSettings& settings) {
+// selects it at start-up. A register that cannot be read says why, and gives no code.
+std::string storedPayerCode(const ProgramPaths& paths, const ProgramSettings& settings) {
     const int position = settings.payerPosition();
     const auto lines = PayerRegister(paths.payerRegister()).load();
+    if (!lines.ok()) {
+        std::cerr << lines.message() << '\n';
+    }
     if (!lines.ok() || position < 0 || static_cast<size_t>(position) >= lines->size()) {
         return {};
     }
@@ -138,12 +144,18 @@ int main(int argc, char** argv) {
         return runCheckCommand(*options);
     }
 
-    const AppPaths paths = AppPaths::ofExecutable();
-    const ProgramSettings settings(paths.settingsFile());
+    const ProgramPaths paths = programPaths();
+    const ProgramSettings settings(paths);
+    // Every default below comes from the settings: a file that cannot be read (a FIFO, a
+    // device, no permission) stops the run rather than letting it go on as if it were empty.
+    if (const Status readable = settings.file().readable(); !readable.ok()) {
+        std::cerr << readable.message() << '\n';
+        return 5;
+    }
 
     RunInputs inputs;
     inputs.workplaceName = options->workplace.value_or(settings.workplace());
-    inputs.payerCode = options->payerCode.value_or(storedPayerCode(paths, settings));
+    inputs.payerCode = options->payerCode ? *options->payerCode : storedPayerCode(paths, settings);
     inputs.payerCount = 0;
     inputs.workbookPath = options->workbook;
     inputs.workbookFileName = fileNameOf(options->workbook);
@@ -192,8 +204,8 @@ int main(int argc, char** argv) {
         runGeneration(inputs, prompts, progress, settings.file(), openWorkbook, exporter);
     if (json) {
         // The error list and the saved message are in the report as data.
-        const bool ownMessage = result.outcome != RunOutcome::Saved &&
-                                result.outcome != RunOutcome::BadlyFilledCells;
+        const bool ownMessage =
+            result.outcome != RunOutcome::Saved && result.outcome != RunOutcome::BadlyFilledCells;
         std::cout << jsonText(runReportJson(result, options->workbook,
                                             ownMessage ? prompts.lastMessage : std::nullopt,
                                             summary))

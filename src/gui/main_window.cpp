@@ -1,6 +1,7 @@
 #include "gui/main_window.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -18,8 +19,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include <sys/stat.h>
-
+#include "base/folders.h"
 #include "frontend/locale_settings.h"
 #include "gui/file_dialog.h"
 #include "gui/payer_dialog.h"
@@ -107,11 +107,11 @@ QLabel* makeLabel(const QString& text, const QString& name, QWidget* parent) {
 
 }  // namespace
 
-MainWindow::MainWindow(AppPaths paths, WindowServices services, QWidget* parent)
+MainWindow::MainWindow(ProgramPaths paths, WindowServices services, QWidget* parent)
     : QMainWindow(parent),
       paths_(std::move(paths)),
       services_(std::move(services)),
-      settings_(paths_.settingsFile()) {
+      settings_(paths_) {
     if (!services_.regional) {
         services_.regional = [] { return regionalSettingsFrom(QLocale::system()); };
     }
@@ -192,6 +192,11 @@ void MainWindow::buildControls() {
     for (QDateEdit* picker : {fromDate_, toDate_}) {
         picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         picker->setCalendarPopup(true);
+        // The calendar names months and days in Lithuanian whatever the system language; the
+        // regional settings for reading the workbook stay the system's.
+        const QLocale lithuanian(QLocale::Lithuanian, QLocale::Lithuania);
+        picker->setLocale(lithuanian);
+        picker->calendarWidget()->setLocale(lithuanian);
     }
     periodRow->addStretch();
     layout->addLayout(periodRow);
@@ -281,7 +286,8 @@ void MainWindow::startUp() {
     fromDate_->setDate(toQDate(period.from));
     toDate_->setDate(toQDate(period.to));
     actionLabel_->setText(QString());
-    if (services_.startUpdateCheck) {
+    // The installed program is updated by the package manager.
+    if (services_.startUpdateCheck && paths_.updatesEnabled()) {
         try {
             updateBridge_ =
                 new UpdateBridge(statusPanel_, *services_.boxes, *services_.desktop, this);
@@ -323,7 +329,7 @@ void MainWindow::onClearWorkbookClicked() {
 }
 
 void MainWindow::onOutputFolderClicked() {
-    ::mkdir(paths_.outputFolder().c_str(), 0777);  // a failure shows when the folder opens
+    (void)createFolders(paths_.outputFolder());  // a failure shows when the folder opens
     desktop().open(paths_.outputFolder() + "/");
 }
 

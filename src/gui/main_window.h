@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "base/app_paths.h"
 #include "base/date.h"
+#include "base/program_paths.h"
 #include "base/program_settings.h"
 #include "base/progress.h"
 #include "base/result.h"
@@ -51,7 +51,7 @@ struct WindowServices {
 class MainWindow : public QMainWindow, private RunPrompts, private Progress {
     Q_OBJECT
   public:
-    MainWindow(AppPaths paths, WindowServices services, QWidget* parent = nullptr);
+    MainWindow(ProgramPaths paths, WindowServices services, QWidget* parent = nullptr);
 
     const std::string& programVersion() const { return programVersion_; }
 
@@ -114,7 +114,7 @@ class MainWindow : public QMainWindow, private RunPrompts, private Progress {
     void keepResponsive() override;
     void showProgress();
 
-    AppPaths paths_;
+    ProgramPaths paths_;
     WindowServices services_;
     ProgramSettings settings_;
     std::string programVersion_;

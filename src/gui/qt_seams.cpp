@@ -154,8 +154,10 @@ Answer QtMessageBoxes::showCopyable(MessageKind kind, const std::string& text,
 }
 
 std::optional<std::string> QtFileDialog::chooseWorkbook() {
+    // Qt's own dialog, not the desktop's: its texts are Lithuanian whatever the system language.
     const QString path = QFileDialog::getOpenFileName(parent_, QString(), QString(),
-                                                      QStringLiteral("XLS, XLSX (*.xls *.xlsx)"));
+                                                      QStringLiteral("XLS, XLSX (*.xls *.xlsx)"),
+                                                      nullptr, QFileDialog::DontUseNativeDialog);
     if (path.isEmpty()) {
         return std::nullopt;
     }

@@ -7,6 +7,11 @@ UpdateBridge::UpdateBridge(QLabel* statusBar, MessageBoxes& boxes, DesktopShell&
                            QObject* parent)
     : QObject(parent), statusBar_(statusBar), boxes_(boxes), desktop_(desktop) {
     setObjectName(QStringLiteral("update_bridge"));
+    connect(this, &UpdateBridge::queued, this, &UpdateBridge::run, Qt::QueuedConnection);
+}
+
+void UpdateBridge::run(const std::function<void()>& call) {
+    call();
 }
 
 UpdateBridge::~UpdateBridge() {
@@ -18,7 +23,7 @@ UpdateBridge::~UpdateBridge() {
     worker_.reset();
 }
 
-void UpdateBridge::start(const UpdateConfig& config, const AppPaths& paths,
+void UpdateBridge::start(const UpdateConfig& config, const ProgramPaths& paths,
                          const std::string& programVersion) {
     worker_ = startUpdateCheck(config, paths, programVersion, *this);
 }
@@ -54,13 +59,10 @@ void UpdateBridge::setStatusText(const std::string& text) {
     if (closing_) {
         return;
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this, whole] {
-            statusBar_->setText(whole);
-            emit statusTextChanged(whole);
-        },
-        Qt::QueuedConnection);
+    emit queued([this, whole] {
+        statusBar_->setText(whole);
+        emit statusTextChanged(whole);
+    });
 }
 
 // A blocking queued call that the window's going can break off: a plain blocking connection
@@ -78,16 +80,13 @@ Answer UpdateBridge::onWindowThread(std::function<Answer()> work, Answer ifClosi
     if (closing_) {
         return ifClosing;
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this, call, work = std::move(work)] {
-            const Answer result = work();
-            std::lock_guard finished(mutex_);
-            call->result = result;
-            call->done = true;
-            done_.notify_all();
-        },
-        Qt::QueuedConnection);
+    emit queued([this, call, work = std::move(work)] {
+        const Answer result = work();
+        std::lock_guard finished(mutex_);
+        call->result = result;
+        call->done = true;
+        done_.notify_all();
+    });
     done_.wait(lock, [&] { return call->done || closing_; });
     return call->done ? call->result : ifClosing;
 }

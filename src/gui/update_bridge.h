@@ -25,12 +25,12 @@ class UpdateBridge : public QObject, public UpdateHost {
     UpdateBridge(QLabel* statusBar, MessageBoxes& boxes, DesktopShell& desktop, QObject* parent);
     ~UpdateBridge() override;
 
-    // The update check that ends start-up: loads the update information document now and
-    // starts the worker, or does nothing when the document cannot be had.
-    void start(const UpdateConfig& config, const AppPaths& paths,
+    // The update check that ends start-up: starts the worker, which asks the update service
+    // on its own thread; the window never waits for the network.
+    void start(const UpdateConfig& config, const ProgramPaths& paths,
                const std::string& programVersion);
 
-    // The worker of this start; none when the check did not start.
+    // The worker of this start; none before start().
     UpdateWorker* worker() const { return worker_.get(); }
 
     // Whether a download runs, as the close hand-over sees it; never before the worker started.
@@ -44,8 +44,11 @@ class UpdateBridge : public QObject, public UpdateHost {
 
   signals:
     void statusTextChanged(const QString& text);
+    // Carries a call from the worker's thread to the window's (a queued connection).
+    void queued(const std::function<void()>& call);
 
   private:
+    static void run(const std::function<void()>& call);
     // Runs `work` on the window's thread and waits for its answer; `ifClosing` once the window
     // goes.
     Answer onWindowThread(std::function<Answer()> work, Answer ifClosing);

@@ -38,7 +38,8 @@ class BookInvoices : public WarningSubject {
 
     std::string placeName(std::size_t index, InvoiceField field) const override {
         const Invoice& invoice = at(index);
-        return cellPlace(sheetName(invoice.sheet), cellName(column(invoice, field, 0), invoice.row));
+        return cellPlace(sheetName(invoice.sheet),
+                         cellName(column(invoice, field, 0), invoice.row));
     }
 
     CellRemark remark(std::size_t index, InvoiceField field, std::size_t taxLine,

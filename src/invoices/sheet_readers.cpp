@@ -132,8 +132,8 @@ class SheetReader {
         int withinSheet = 0;
         if (lastRow > kFirstDataRow) {
             withinSheet = static_cast<int>(std::min<long>(
-                kProgressPerSheet, long{kProgressPerSheet} * (row_ - kFirstDataRow) /
-                                       (lastRow - kFirstDataRow + 1)));
+                kProgressPerSheet,
+                long{kProgressPerSheet} * (row_ - kFirstDataRow) / (lastRow - kFirstDataRow + 1)));
         }
         return (sheetNumber_ - 1) * kProgressPerSheet + withinSheet;
     }

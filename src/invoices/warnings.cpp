@@ -46,7 +46,8 @@ std::string codeOf(std::string_view code) {
 }
 
 std::string wrongCheckDigit(std::string_view whose, std::string_view code) {
-    return std::string(whose) + " kontrolinis skaitmuo neteisingas (pagal kitus skaitmenis turėtų būti " +
+    return std::string(whose) +
+           " kontrolinis skaitmuo neteisingas (pagal kitus skaitmenis turėtų būti " +
            std::to_string(lithuanianCheckDigit(code.substr(0, code.size() - 1))) + ")";
 }
 
@@ -95,8 +96,9 @@ std::vector<std::pair<std::size_t, std::size_t>> findDuplicates(const WarningSub
             for (std::size_t i = begin; i < end; ++i) {  // in the order of the invoices
                 const std::size_t index = hashes[i].second;
                 duplicateKey(invoices.invoice(index), key);
-                const auto first = std::find_if(group.begin(), group.end(),
-                                                [&](const auto& seen) { return seen.first == key; });
+                const auto first = std::find_if(group.begin(), group.end(), [&](const auto& seen) {
+                    return seen.first == key;
+                });
                 if (first == group.end()) {
                     group.emplace_back(key, index);
                 } else {
@@ -222,8 +224,9 @@ class Checker {
 
         if (duplicateOf) {
             warn(WarningCode::Duplicate, InvoiceField::Number,
-                 std::string("galimas dublikatas: tas pats ") + (purchase ? "tiekėjas" : "pirkėjas") +
-                     " ir numeris " + quoted(lettersAndDigitsUpperCased(invoice.number)) +
+                 std::string("galimas dublikatas: tas pats ") +
+                     (purchase ? "tiekėjas" : "pirkėjas") + " ir numeris " +
+                     quoted(lettersAndDigitsUpperCased(invoice.number)) +
                      " (lyginant tik raides ir skaitmenis) kaip " +
                      invoices_.placeName(*duplicateOf, InvoiceField::Number));
         }
@@ -242,8 +245,8 @@ class Checker {
                          euros(total) + " €)");
             } else if (type == "DS" && total < 0) {
                 warn(WarningCode::CreditDebitSign, InvoiceField::Type,
-                     "debetinė sąskaita (DS), bet apmokestinamoji vertė neigiama (" +
-                         euros(total) + " €)");
+                     "debetinė sąskaita (DS), bet apmokestinamoji vertė neigiama (" + euros(total) +
+                         " €)");
             }
         }
 

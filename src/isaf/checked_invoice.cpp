@@ -73,8 +73,8 @@ class FindingSink : public WarningSink {
 
     void add(InvoiceWarning warning) override {
         const CheckedInvoice& invoice = invoices_.invoices[warning.invoice];
-        findings_.add({FindingKind::Warning, invoice.line, elementOf(warning.field),
-                       invoice.number, invoiceLabel(invoice, true) + ": " + warning.text + "."});
+        findings_.add({FindingKind::Warning, invoice.line, elementOf(warning.field), invoice.number,
+                       invoiceLabel(invoice, true) + ": " + warning.text + "."});
     }
 
   private:
@@ -89,8 +89,8 @@ void addInvoiceWarnings(const CheckedInvoices& invoices,
                         CheckFindings& findings) {
     if (payerCode) {
         if (auto text = payerCodeWarning(payerCode->code)) {
-            findings.add({FindingKind::Warning, payerCode->line, "RegistrationNumber", {},
-                          *text + "."});
+            findings.add(
+                {FindingKind::Warning, payerCode->line, "RegistrationNumber", {}, *text + "."});
         }
     }
     const FileInvoices subject(invoices);

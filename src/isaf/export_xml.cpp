@@ -1,13 +1,11 @@
 #include "isaf/export_xml.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 
 #include "base/atomic_file.h"
+#include "base/folders.h"
 #include "base/text.h"
 #include "isaf/invoice_elements.h"
 #include "isaf/master_files.h"
@@ -72,9 +70,10 @@ std::string withSeparator(std::string folder) {
 }
 
 void createFolderIfMissing(const std::string& folder) {
-    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
+    // The installed program's folder (Documents/Kolvira/rinkmenos) may lack several levels.
+    if (const Status created = createFolders(folder); !created.ok()) {
         throw IsafFileError(IsafFileError::Reason::NotWritable,
-                            "Nepavyko sukurti aplanko " + folder + "\r\n" + std::strerror(errno));
+                            "Nepavyko sukurti aplanko " + folder + "\r\n" + created.message());
     }
 }
 
@@ -149,7 +148,7 @@ std::string writeIsafFile(const InvoiceBook& book, const IsafFileInfo& info,
 
     const std::string folder = withSeparator(outputFolder);
     createFolderIfMissing(folder);
-    const std::string path = folder + isafFileName(info);
+    std::string path = folder + isafFileName(info);
     // Streamed into a temporary file beside the old one as it is built: a month of a large
     // business is never held in memory whole.
     ReplacingFile file(path);

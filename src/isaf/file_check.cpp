@@ -908,8 +908,8 @@ void FileChecker::endInvoice() {
     std::vector<TaxLineTotals> totals;
     totals.reserve(invoice_.taxLines.size());
     for (const TaxLine& taxLine : invoice_.taxLines) {
-        totals.push_back({taxLine.code, taxLine.value.cents,
-                          taxLine.vatAmount.value_or(Money{}).cents});
+        totals.push_back(
+            {taxLine.code, taxLine.value.cents, taxLine.vatAmount.value_or(Money{}).cents});
     }
     addInvoiceTotals(purchase ? summary_.purchases : summary_.sales, totals);
     invoices_.invoices.push_back(std::move(invoice_));

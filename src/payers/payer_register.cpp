@@ -4,6 +4,7 @@
 
 #include "base/atomic_file.h"
 #include "base/collation.h"
+#include "base/kept_file.h"
 #include "base/text_codec.h"
 
 bool PayerRegister::exists() const {
@@ -11,11 +12,11 @@ bool PayerRegister::exists() const {
 }
 
 Result<std::vector<std::string>> PayerRegister::load() const {
-    const FileContent file = readWholeFile(path_);
-    if (!file.error.empty()) {
-        return Failure(file.error);
+    const auto file = readKeptFile(path_);
+    if (!file.ok()) {
+        return Failure(file.message());
     }
-    return splitLines(decodeOwnTextFile(file.bytes));
+    return splitLines(decodeOwnTextFile(file->value_or("")));
 }
 
 Result<void> PayerRegister::save(const std::vector<std::string>& lines) const {

@@ -1,6 +1,8 @@
 #include "run/generation_run.h"
 
 #include <algorithm>
+#include <new>
+#include <string_view>
 
 #include "base/desktop_shell.h"
 #include "invoices/sheet_readers.h"
@@ -8,6 +10,8 @@
 #include "run/counterpart_counter.h"
 
 namespace {
+
+constexpr std::string_view kProgramFault = "Programos klaida: ";
 
 RunResult ended(RunOutcome outcome) {
     RunResult result;
@@ -126,10 +130,20 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
     } catch (const RunFailure& failure) {
         prompts.showMessage(MessageKind::Error, failure.what());
         return ended(failure.outcome());
-    } catch (...) {
+    } catch (const WorkbookError&) {
         prompts.showMessage(MessageKind::Error,
                             "Blogai užpildytas failas " + inputs.workbookFileName);
         return ended(RunOutcome::UnreadableWorkbook);
+    } catch (const std::bad_alloc&) {
+        prompts.showMessage(MessageKind::Error, std::string(kProgramFault) + "pritrūko atminties");
+        return ended(RunOutcome::ProgramFault);
+    } catch (const std::exception& fault) {
+        // Not the workbook's fault: saying so would send the user hunting for an error in it.
+        prompts.showMessage(MessageKind::Error, std::string(kProgramFault) + fault.what());
+        return ended(RunOutcome::ProgramFault);
+    } catch (...) {
+        prompts.showMessage(MessageKind::Error, std::string(kProgramFault) + "nežinoma išimtis");
+        return ended(RunOutcome::ProgramFault);
     }
 }
 

@@ -25,6 +25,8 @@ enum class RunOutcome {
     BadlyFilledCells,
     NoRows,
     Saved,
+    CounterCannotGoOn,  // the automatic counterpart counter stored in the settings cannot go on
+    ProgramFault,       // a fault of the program itself, not of the workbook or a file
 };
 
 struct RunResult {

@@ -21,7 +21,7 @@ struct RunInputs {
     Period period;
     RegionalSettings regional;
     std::string programVersion;
-    std::string outputFolder;  // where the i.SAF file is saved
+    std::string outputFolder;   // where the i.SAF file is saved
     Date today = localToday();  // the front end's day: the warnings flag dates after it
 };
 

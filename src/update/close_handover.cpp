@@ -1,6 +1,6 @@
 #include "update/close_handover.h"
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "update/update_record.h"
 #include "update/update_worker.h"
 
@@ -13,20 +13,20 @@ bool closeAllowed(bool downloading, MessageBoxes& boxes) {
            Answer::No;
 }
 
-void offerInstallerAtClose(bool downloading, const AppPaths& paths, MessageBoxes& boxes,
+void offerInstallerAtClose(bool downloading, const ProgramPaths& paths, MessageBoxes& boxes,
                            DesktopShell& desktop) {
+    // The installed program is updated by the package manager, never by an installer of ours.
     // A download still running is abandoned with the program.
-    if (downloading || !fileExists(paths.updateRecord())) {
+    if (!paths.updatesEnabled() || downloading || !fileExists(paths.updateRecord())) {
         return;
     }
     // A record that cannot be used lets the window close without a word.
     const auto record = readUpdateRecord(paths.updateRecord());
-    if (!record || !isPlainFileName(record->fileName)) {
+    if (!record || !isPlainFileName(record->fileName) || !isInstallerFileName(record->fileName)) {
         return;
     }
     const std::string installer = paths.directory() + record->fileName;
-    const auto length = fileLength(installer);
-    if (!length || decimalOr(record->sizeText, 0) != *length) {
+    if (!isCompleteInstaller(*record, installer)) {
         return;
     }
     // Unlike the worker, no comparison with the program's version: a complete installer is

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "base/app_paths.h"
 #include "base/desktop_shell.h"
 #include "base/message_boxes.h"
+#include "base/program_paths.h"
 
 // The update business left when the window closes. Both look only at whether a download runs
 // (the worker's flag: set from the user's yes until the download completed, and left set by
@@ -15,5 +15,5 @@ bool closeAllowed(bool downloading, MessageBoxes& boxes);
 
 // Once the close is allowed: offers to start an installer that was downloaded completely. The
 // record and the installer stay; a later start clears them away once installed.
-void offerInstallerAtClose(bool downloading, const AppPaths& paths, MessageBoxes& boxes,
+void offerInstallerAtClose(bool downloading, const ProgramPaths& paths, MessageBoxes& boxes,
                            DesktopShell& desktop);

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "update/curl_setup.h"
@@ -17,7 +18,9 @@ constexpr long kStalledSeconds = 60;
 
 struct Download {
     int fd;
+    std::int64_t mostBytes;
     bool failed = false;
+    bool full = false;  // mostBytes arrived; the rest is not read
     std::int64_t bytes = 0;
 };
 
@@ -27,7 +30,12 @@ size_t discard(char* /*data*/, size_t size, size_t count, void* /*user*/) {
 
 size_t store(char* data, size_t size, size_t count, void* user) {
     auto* download = static_cast<Download*>(user);
-    const size_t bytes = size * count;
+    size_t bytes = size * count;
+    const auto room = static_cast<std::uint64_t>(download->mostBytes - download->bytes);
+    if (bytes > room) {
+        bytes = static_cast<size_t>(room);
+        download->full = true;
+    }
     size_t written = 0;
     while (written < bytes) {
         const ssize_t n = ::write(download->fd, data + written, bytes - written);
@@ -41,7 +49,7 @@ size_t store(char* data, size_t size, size_t count, void* user) {
         written += static_cast<size_t>(n);
     }
     download->bytes += static_cast<std::int64_t>(bytes);
-    return bytes;
+    return download->full ? 0 : bytes;  // 0 ends the transfer: nothing more is wanted
 }
 
 }  // namespace
@@ -109,7 +117,7 @@ std::optional<std::int64_t> FtpConnection::size(const std::string& fileName) {
 }
 
 std::optional<std::int64_t> FtpConnection::download(
-    const std::string& fileName, const std::string& localPath,
+    const std::string& fileName, const std::string& localPath, std::int64_t mostBytes,
     const std::function<void(std::int64_t)>& progress) {
     if (!connected_) {
         return std::nullopt;
@@ -117,7 +125,8 @@ std::optional<std::int64_t> FtpConnection::download(
     if (::unlink(localPath.c_str()) != 0 && errno != ENOENT) {
         return std::nullopt;
     }
-    Download target{::open(localPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)};
+    Download target{::open(localPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666),
+                    mostBytes};
     if (target.fd < 0) {
         return std::nullopt;
     }
@@ -130,12 +139,16 @@ std::optional<std::int64_t> FtpConnection::download(
     curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &target);
     progress_ = &progress;
     reported_ = -1;
+    mostBytes_ = mostBytes;
     const bool received = perform();
     progress_ = nullptr;
     curl_easy_setopt(curl_, CURLOPT_IGNORE_CONTENT_LENGTH, 0L);
     curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, discard);
     curl_easy_setopt(curl_, CURLOPT_WRITEDATA, nullptr);
     const bool closed = ::close(target.fd) == 0;
+    if (target.full && closed && !target.failed) {
+        return target.bytes;  // cut off by us, not broken off
+    }
     if (!received || !closed || target.failed) {
         return std::nullopt;
     }
@@ -148,9 +161,11 @@ int FtpConnection::onProgress(void* user, curl_off_t /*downloadTotal*/, curl_off
     if (self->cancelled_.load()) {
         return 1;  // aborts the transfer
     }
-    if (self->progress_ != nullptr && downloaded != self->reported_) {
-        self->reported_ = downloaded;
-        (*self->progress_)(downloaded);
+    // Bytes past the most wanted arrive with the last piece, but are never kept.
+    const std::int64_t kept = std::min<std::int64_t>(downloaded, self->mostBytes_);
+    if (self->progress_ != nullptr && kept != self->reported_) {
+        self->reported_ = kept;
+        (*self->progress_)(kept);
     }
     return 0;
 }

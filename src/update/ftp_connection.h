@@ -30,9 +30,11 @@ class FtpConnection {
 
     // Fetches the file into `localPath`, never resuming: a file already there is deleted
     // first. `progress` hears the count of bytes received so far whenever it grows. The count
-    // of bytes received, read until the server closed the data connection; nothing when the
-    // transfer fails or breaks off. What arrived stays in the file.
+    // of bytes received, read until the server closed the data connection or `mostBytes` had
+    // arrived, whichever came first; nothing when the transfer fails or breaks off. What
+    // arrived stays in the file.
     std::optional<std::int64_t> download(const std::string& fileName, const std::string& localPath,
+                                         std::int64_t mostBytes,
                                          const std::function<void(std::int64_t)>& progress);
 
   private:
@@ -47,4 +49,5 @@ class FtpConnection {
     bool connected_ = false;
     const std::function<void(std::int64_t)>* progress_ = nullptr;
     std::int64_t reported_ = -1;
+    std::int64_t mostBytes_ = 0;
 };

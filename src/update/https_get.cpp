@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "update/curl_setup.h"
 
 namespace {
@@ -29,19 +29,30 @@ size_t collect(char* data, size_t size, size_t count, void* user) {
 
 // The system's trusted certificates with the extra one added: libcurl's own option for a
 // certificate file would replace the system's.
+// A certificate file that cannot be read adds nothing: the connection then fails as untrusted.
 std::string trustedWith(CURL* curl, const std::string& extraCaFile) {
+    const auto contentOf = [](const std::string& path) {
+        const auto file = readKeptFile(path);
+        return file.ok() ? file->value_or("") : std::string();
+    };
     std::string bundle;
     char* systemFile = nullptr;
     if (curl_easy_getinfo(curl, CURLINFO_CAINFO, &systemFile) == CURLE_OK &&
         systemFile != nullptr) {
-        bundle = readWholeFile(systemFile).bytes;
+        bundle = contentOf(systemFile);
     }
-    return bundle + "\n" + readWholeFile(extraCaFile).bytes;
+    return bundle + "\n" + contentOf(extraCaFile);
+}
+
+int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* cancelled = static_cast<const std::atomic<bool>*>(user);
+    return cancelled != nullptr && cancelled->load() ? 1 : 0;  // 1 aborts the transfer
 }
 
 }  // namespace
 
-std::optional<std::string> httpsGet(const std::string& url, const std::string& extraCaFile) {
+std::optional<std::string> httpsGet(const std::string& url, const std::string& extraCaFile,
+                                    const std::atomic<bool>* cancelled) {
     ensureCurlReady();
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
     if (!curl) {
@@ -66,6 +77,9 @@ std::optional<std::string> httpsGet(const std::string& url, const std::string& e
         curl_blob blob{trusted.data(), trusted.size(), CURL_BLOB_COPY};
         curl_easy_setopt(h, CURLOPT_CAINFO_BLOB, &blob);
     }
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, cancelled);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, collect);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &body);
     if (curl_easy_perform(h) != CURLE_OK) {

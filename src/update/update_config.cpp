@@ -6,7 +6,7 @@
 
 namespace {
 
-std::string environmentOr(const char* name, std::string fallback) {
+std::string environmentOr(const char* name, const std::string& fallback) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0' ? std::string(value) : fallback;
 }

@@ -5,6 +5,7 @@
 #include <climits>
 #include <vector>
 
+#include "update/file_digest.h"
 #include "update/update_record.h"
 
 namespace {
@@ -92,9 +93,18 @@ UpdateOffer readUpdateOffer(const UpdateDocument& document) {
     }
     offer.serviceTime = decimalOr(*serviceTime, kLeastServiceTime);
     const auto fileName = document.firstText("failas");
-    // A name that reaches outside the program's folder counts as no name at all.
-    if (!fileName || !isPlainFileName(*fileName)) {
+    // Only a name of the installers' own form: anything else could be one of the program's
+    // own files (the settings, the register, the program), which the download would replace,
+    // or a file that no cleanup would ever remove.
+    if (!fileName || !isPlainFileName(*fileName) || !isInstallerFileName(*fileName)) {
         return offer;
+    }
+    if (const auto digest = document.firstText("sha256")) {
+        const auto sha256 = sha256Text(*digest);
+        if (!sha256) {
+            return offer;  // a digest that cannot be checked: nothing is offered
+        }
+        offer.sha256 = *sha256;
     }
     offer.fileName = *fileName;
     if (const auto version = document.firstText("naujaVersija")) {

@@ -22,10 +22,15 @@ class UpdateDocument {
 
 // What the worker reads from the document. The reads go in this order and the first that fails
 // leaves itself and the later ones at their starting values.
+//
+// "sha256", when present, is the installer's SHA-256 in hexadecimal digits: the download is
+// offered only when its bytes have that digest. A name the cleanup would not remove
+// ("update_*.exe"), or a "sha256" that is no SHA-256, counts as no installer at all.
 struct UpdateOffer {
     long long serviceTime = 3600;  // "laikas": the worker goes on to the FTP server from 3600 up
     std::string fileName;          // the installer, on the server and beside the executable
     std::string newVersion;
+    std::string sha256;  // lowercase; empty when the document names none
 };
 UpdateOffer readUpdateOffer(const UpdateDocument& document);
 

@@ -8,19 +8,21 @@
 #include <limits>
 
 #include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "base/text_codec.h"
+#include "update/file_digest.h"
 
 std::optional<UpdateRecord> readUpdateRecord(const std::string& path) {
-    const FileContent file = readWholeFile(path);
-    if (!file.exists || !file.error.empty()) {
+    const auto file = readKeptFile(path);
+    if (!file.ok() || !file->has_value()) {
         return std::nullopt;
     }
-    const std::string text = decodeOwnTextFile(file.bytes);
-    std::string lines[3];
+    const std::string text = decodeOwnTextFile(**file);
+    std::string lines[4];
     size_t count = 0;
     size_t start = 0;
     // Lines end in CR LF; a lone LF or CR ends one too, as for any text file we read.
-    while (count < 3 && start < text.size()) {
+    while (count < 4 && start < text.size()) {
         const size_t end = text.find_first_of("\r\n", start);
         lines[count++] = text.substr(start, end == std::string::npos ? end : end - start);
         if (end == std::string::npos) {
@@ -32,12 +34,13 @@ std::optional<UpdateRecord> readUpdateRecord(const std::string& path) {
     if (count < 3) {
         return std::nullopt;
     }
-    return UpdateRecord{lines[0], lines[1], lines[2]};
+    return UpdateRecord{lines[0], lines[1], lines[2], lines[3]};
 }
 
 Status writeUpdateRecord(const std::string& path, const UpdateRecord& record) {
     const auto bytes =
-        utf8ToCp1257(record.version + "\r\n" + record.fileName + "\r\n" + record.sizeText + "\r\n");
+        utf8ToCp1257(record.version + "\r\n" + record.fileName + "\r\n" + record.sizeText + "\r\n" +
+                     (record.sha256.empty() ? std::string() : record.sha256 + "\r\n"));
     if (!bytes) {
         return Status::failure("The update record cannot hold \"" + record.fileName + "\"");
     }
@@ -59,8 +62,21 @@ bool isInstallerFileName(std::string_view name) {
     return lower.starts_with(kPrefix) && lower.ends_with(kSuffix);
 }
 
-void removeUpdateFiles(const AppPaths& paths) {
-    ::unlink(paths.updateRecord().c_str());
+bool isCompleteInstaller(const UpdateRecord& record, const std::string& installer) {
+    const auto length = fileLength(installer);
+    if (!length || decimalOr(record.sizeText, 0) != *length) {
+        return false;
+    }
+    if (record.sha256.empty()) {
+        return true;
+    }
+    const auto expected = sha256Text(record.sha256);
+    return expected && sha256OfFile(installer) == expected;
+}
+
+// The installers go first: a process ended in between leaves a record whose installer is
+// missing, which the next start clears, rather than an installer no record names.
+void removeUpdateFiles(const ProgramPaths& paths) {
     std::error_code error;
     std::filesystem::directory_iterator entries(paths.directory(), error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
@@ -69,6 +85,7 @@ void removeUpdateFiles(const AppPaths& paths) {
             ::unlink(entries->path().c_str());
         }
     }
+    ::unlink(paths.updateRecord().c_str());
 }
 
 bool isPlainFileName(std::string_view name) {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "base/message_boxes.h"
 #include "update/ftp_connection.h"
 #include "update/https_get.h"
@@ -50,29 +50,48 @@ void UpdateWorker::join() {
 void UpdateWorker::run() {
     lastAnswer_.reset();
     if (setup_.programVersion.empty()) {
-        lastAnswer_ = host_.warning(kVersionDeleted);
+        if (loadDocument()) {
+            lastAnswer_ = host_.warning(kVersionDeleted);
+        }
         return;
     }
+    // An earlier download is dealt with before the network is asked anything: a start without
+    // network, or on a disk an interrupted download filled, still clears it away.
     if (fileExists(setup_.paths.updateRecord())) {
         earlierDownload();
+        return;
+    }
+    removeUpdateFiles(setup_.paths);  // installers no record names any more
+    if (!loadDocument()) {
         return;
     }
     checkForUpdate();
 }
 
-// The record an earlier start left: offer its installer, or clear it away once it is installed
-// or when the download never completed.
+// The update information document, when the setup does not bring it: asked for on this thread.
+bool UpdateWorker::loadDocument() {
+    if (setup_.document) {
+        return true;
+    }
+    const auto answer =
+        httpsGet(updateRequestAddress(setup_.config.serviceUrl, setup_.programVersion),
+                 setup_.config.caFile, &cancelled_);
+    if (answer) {
+        setup_.document = UpdateDocument::parse(*answer);
+    }
+    return setup_.document.has_value();
+}
+
+// The record an earlier start left: offer its installer, or clear it away once it is installed,
+// when the download never completed or when the record cannot be used at all.
 void UpdateWorker::earlierDownload() {
     const auto record = readUpdateRecord(setup_.paths.updateRecord());
-    if (!record || !isPlainFileName(record->fileName)) {
+    if (!record || !isPlainFileName(record->fileName) || !isInstallerFileName(record->fileName)) {
+        removeUpdateFiles(setup_.paths);
         return;
     }
     const std::string installer = setup_.paths.directory() + record->fileName;
-    const auto length = fileLength(installer);
-    if (!length) {
-        return;
-    }
-    if (record->version != setup_.programVersion && decimalOr(record->sizeText, 0) == *length) {
+    if (record->version != setup_.programVersion && isCompleteInstaller(*record, installer)) {
         lastAnswer_ = host_.question(std::string(kInstallQuestion));
         if (lastAnswer_ == Answer::Yes) {
             host_.openInstaller(installer);
@@ -83,7 +102,7 @@ void UpdateWorker::earlierDownload() {
 }
 
 void UpdateWorker::checkForUpdate() {
-    const UpdateOffer offer = readUpdateOffer(setup_.document);
+    const UpdateOffer offer = readUpdateOffer(*setup_.document);
     if (offer.serviceTime < kLeastServiceTime) {
         return;
     }
@@ -99,7 +118,8 @@ void UpdateWorker::checkForUpdate() {
     updateServer_->disconnect();
 }
 
-// False when the download failed: the worker ends there, and what was written stays.
+// False when the download failed: the worker ends there. What it wrote is removed at once, so
+// that a broken or oversized download never holds the disk until the next start.
 bool UpdateWorker::fetchInstaller(const UpdateOffer& offer) {
     lastAnswer_ = host_.question(downloadQuestion(offer.newVersion));
     if (lastAnswer_ != Answer::Yes) {
@@ -108,20 +128,30 @@ bool UpdateWorker::fetchInstaller(const UpdateOffer& offer) {
     downloading_ = true;
     setStatus(std::string(kProgressText) + "0%");
     const auto size = updateServer_->size(offer.fileName);
-    if (!size) {
-        return false;  // without a size a complete installer cannot be told from a partial one
+    // Without a size a complete installer cannot be told from a partial one; one beyond any
+    // installer's would fill the disk.
+    if (!size || *size <= 0 || *size > kMaxInstallerBytes) {
+        endDownload();
+        return false;
     }
     expectSize(*size);
-    const Status recorded = writeUpdateRecord(
-        setup_.paths.updateRecord(), {offer.newVersion, offer.fileName, std::to_string(*size)});
+    const UpdateRecord record{offer.newVersion, offer.fileName, std::to_string(*size),
+                              offer.sha256};
+    const Status recorded = writeUpdateRecord(setup_.paths.updateRecord(), record);
     if (!recorded.ok()) {
+        endDownload();
         return false;
     }
     const std::string installer = setup_.paths.directory() + offer.fileName;
-    const auto received = updateServer_->download(
-        offer.fileName, installer, [this](std::int64_t bytes) { downloadProgress(bytes); });
-    if (received != size) {
-        return false;  // broken off, or not the size announced: the next start cleans up
+    // One byte more than announced is read, and no more: it tells a server that sends too much.
+    const auto received =
+        updateServer_->download(offer.fileName, installer, *size + 1,
+                                [this](std::int64_t bytes) { downloadProgress(bytes); });
+    // Broken off, not the size announced, or not the bytes the update service named.
+    if (received != size || !isCompleteInstaller(record, installer)) {
+        removeUpdateFiles(setup_.paths);
+        endDownload();  // nothing is left to wait for at close
+        return false;
     }
     // Only whether the second server takes the login decides whether to offer the installer
     // at once.
@@ -189,20 +219,12 @@ std::string updateRequestAddress(const std::string& serviceUrl, const std::strin
     return address + "fr_downloaded.php?proVersija=" + percentEncoded(version);
 }
 
-std::unique_ptr<UpdateWorker> startUpdateCheck(const UpdateConfig& config, const AppPaths& paths,
+std::unique_ptr<UpdateWorker> startUpdateCheck(const UpdateConfig& config,
+                                               const ProgramPaths& paths,
                                                const std::string& programVersion,
                                                UpdateHost& host) {
-    const auto answer =
-        httpsGet(updateRequestAddress(config.serviceUrl, programVersion), config.caFile);
-    if (!answer) {
-        return nullptr;
-    }
-    auto document = UpdateDocument::parse(*answer);
-    if (!document) {
-        return nullptr;
-    }
     auto worker = std::make_unique<UpdateWorker>(
-        UpdateSetup{paths, programVersion, config, std::move(*document)}, host);
+        UpdateSetup{paths, programVersion, config, std::nullopt}, host);
     worker->start();
     return worker;
 }

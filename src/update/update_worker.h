@@ -8,8 +8,8 @@
 #include <string_view>
 #include <thread>
 
-#include "base/app_paths.h"
 #include "base/message_boxes.h"
+#include "base/program_paths.h"
 #include "update/update_config.h"
 #include "update/update_document.h"
 
@@ -31,17 +31,21 @@ class UpdateHost {
     virtual void openInstaller(const std::string& path) = 0;  // through the desktop shell
 };
 
-// Everything one run of the worker works from, fixed before it starts.
+// Everything one run of the worker works from, fixed before it starts. Without a document the
+// worker asks the update service for it first, on its own thread.
 struct UpdateSetup {
-    AppPaths paths;
+    ProgramPaths paths;
     std::string programVersion;
     UpdateConfig config;
-    UpdateDocument document;
+    std::optional<UpdateDocument> document;
 };
 
 // The update worker: runs once per program start. It deals with an installer an earlier start
 // downloaded, or asks whether to fetch the new one the update service names, fetches it with
 // its progress in the status text, and offers to start it.
+// The largest installer the worker downloads; a larger size counts as a broken download.
+inline constexpr std::int64_t kMaxInstallerBytes = std::int64_t{256} << 20;
+
 class UpdateWorker {
   public:
     UpdateWorker(UpdateSetup setup, UpdateHost& host);
@@ -71,6 +75,7 @@ class UpdateWorker {
     bool downloading() const { return downloading_; }
 
   private:
+    bool loadDocument();
     void earlierDownload();
     void checkForUpdate();
     bool fetchInstaller(const UpdateOffer& offer);
@@ -95,8 +100,10 @@ std::int64_t roundedPercent(std::int64_t count, std::int64_t total);
 // The address that asks the update service about the given version.
 std::string updateRequestAddress(const std::string& serviceUrl, const std::string& version);
 
-// The update check that ends start-up: the update information document is loaded now, and
-// then the worker starts. Nothing (no worker, no message) when the service cannot be reached
-// or answers with something that is not a document.
-std::unique_ptr<UpdateWorker> startUpdateCheck(const UpdateConfig& config, const AppPaths& paths,
+// The update check that ends start-up: starts the worker, which asks the update service for
+// the update information document on its own thread, so that start-up never waits for the
+// network. When the service cannot be reached or answers with something that is not a
+// document, the worker ends without a message (an earlier download is still dealt with).
+std::unique_ptr<UpdateWorker> startUpdateCheck(const UpdateConfig& config,
+                                               const ProgramPaths& paths,
                                                const std::string& programVersion, UpdateHost& host);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Bounds that keep a broken or hostile workbook from eating the machine. Real workbooks of
@@ -20,6 +21,13 @@ inline constexpr std::uint64_t kMaxCompressionRatio = 400;
 inline constexpr std::uint64_t kRatioGraceBytes = std::uint64_t{16} << 20;
 // One cell's text; the spreadsheet application holds at most 32767 characters in a cell.
 inline constexpr std::uint64_t kMaxCellTextBytes = std::uint64_t{1} << 20;
+
+// Elements open at once in any XML part of an .xlsx package. Real workbooks nest about ten
+// deep; without a bound a crafted part costs memory and time in proportion to its depth.
+inline constexpr int kMaxXmlDepth = 32;
+// The name of an element; real ones are a few letters, and the names of the open elements are
+// kept while they are open.
+inline constexpr std::size_t kMaxXmlNameBytes = 1024;
 
 // An .xls file is read into memory whole (its streams are scattered over it in sectors).
 inline constexpr std::uint64_t kMaxXlsFileBytes = std::uint64_t{256} << 20;

@@ -114,6 +114,7 @@ XmlParser::XmlParser() : parser_(XML_ParserCreate(nullptr)) {
         throw std::bad_alloc();
     }
     XML_SetUserData(parser_, this);
+    XML_SetElementHandler(parser_, onStart, onEnd);
     XML_SetStartDoctypeDeclHandler(parser_, onDoctype);
     XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
 #if XML_MAJOR_VERSION > 2 || (XML_MAJOR_VERSION == 2 && XML_MINOR_VERSION >= 4)
@@ -124,6 +125,30 @@ XmlParser::XmlParser() : parser_(XML_ParserCreate(nullptr)) {
 
 XmlParser::~XmlParser() {
     XML_ParserFree(parser_);
+}
+
+void XmlParser::setElementHandlers(XML_StartElementHandler start, XML_EndElementHandler end) {
+    start_ = start;
+    end_ = end;
+}
+
+void XmlParser::onStart(void* user, const XML_Char* name, const XML_Char** attributes) {
+    auto* self = static_cast<XmlParser*>(user);
+    if (++self->depth_ > kMaxXmlDepth) {
+        self->fail("it nests its elements deeper than " + std::to_string(kMaxXmlDepth));
+        return;
+    }
+    if (self->start_ != nullptr && !self->failed_ && !self->finished_) {
+        self->start_(user, name, attributes);
+    }
+}
+
+void XmlParser::onEnd(void* user, const XML_Char* name) {
+    auto* self = static_cast<XmlParser*>(user);
+    --self->depth_;
+    if (self->end_ != nullptr && !self->failed_ && !self->finished_) {
+        self->end_(user, name);
+    }
 }
 
 void XmlParser::fail(std::string message) {
@@ -236,7 +261,7 @@ std::map<std::string, Relationship> readRelationships(zip_t* archive, const std:
     RelationshipsReader reader{partName, {}};
     XmlParser parser;
     parser.setOwner(&reader);
-    XML_SetStartElementHandler(parser.get(), RelationshipsReader::onStart);
+    parser.setElementHandlers(RelationshipsReader::onStart);
     parsePart(archive, relsName, parser);
     return std::move(reader.found);
 }

@@ -54,6 +54,11 @@ class XmlParser {
 
     XML_Parser get() const { return parser_; }
 
+    // The element handlers, called with this XmlParser as user data. Set them here rather than
+    // on the expat parser: the parser counts the open elements and refuses a part nested
+    // deeper than any real workbook, before expat's own memory grows with the depth.
+    void setElementHandlers(XML_StartElementHandler start, XML_EndElementHandler end = nullptr);
+
     // The object whose state the handlers fill. Every handler receives this XmlParser as its
     // user data and reaches its owner through it.
     void setOwner(void* owner) { owner_ = owner; }
@@ -77,8 +82,13 @@ class XmlParser {
 
   private:
     XML_Status check(XML_Status status, const std::string& partName);
+    static void onStart(void* user, const XML_Char* name, const XML_Char** attributes);
+    static void onEnd(void* user, const XML_Char* name);
 
     XML_Parser parser_;
+    XML_StartElementHandler start_ = nullptr;
+    XML_EndElementHandler end_ = nullptr;
+    int depth_ = 0;
     void* owner_ = nullptr;
     std::string failure_;
     bool failed_ = false;

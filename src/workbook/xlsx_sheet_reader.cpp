@@ -154,6 +154,9 @@ class XlsxSheetReader::Pass : private XmlScanHandler {
 };
 
 void XlsxSheetReader::Pass::startRow(const XmlAttributes& attributes) {
+    if (inRow_) {
+        fail("a row starts inside row " + std::to_string(rowNumber_));
+    }
     const std::string_view* reference = attributes.find("r");
     const long number = reference != nullptr ? parseIndex(*reference) : rowNumber_ + 1L;
     if (number <= rowNumber_ || number > kMaxRow) {
@@ -163,6 +166,8 @@ void XlsxSheetReader::Pass::startRow(const XmlAttributes& attributes) {
     rowNumber_ = static_cast<int>(number);
     inRow_ = true;
     column_ = 0;
+    cell_ = nullptr;
+    setCapture(false);
     if (row_ == nullptr) {
         row_ = std::make_unique<XlsxRow>();
     }
@@ -264,6 +269,7 @@ void XlsxSheetReader::Pass::endElement(std::string_view name) {
         }
         inRow_ = false;
         cell_ = nullptr;
+        setCapture(false);  // text collection ends with every row, wherever it started
     } else if (local == "is") {
         inInlineString_ = false;
     } else if (local == "rPh") {
@@ -274,6 +280,9 @@ void XlsxSheetReader::Pass::endElement(std::string_view name) {
 }
 
 void XlsxSheetReader::Pass::text(std::string_view piece) {
+    if (cell_ == nullptr) {
+        return;  // no cell to hold it
+    }
     std::string& value = cell_->value;
     if (value.size() + piece.size() > kMaxCellTextBytes) {
         failRow("a cell's text is too long in row " + std::to_string(rowNumber_));

@@ -202,13 +202,13 @@ XlsxWorkbook::XlsxWorkbook(std::string path) : path_(std::move(path)) {
         }
         readWorkbook(workbookPart);
     } catch (...) {
-        quit();
+        release();
         throw;
     }
 }
 
 XlsxWorkbook::~XlsxWorkbook() {
-    quit();
+    release();
 }
 
 void XlsxWorkbook::readWorkbook(const std::string& workbookPart) {
@@ -217,7 +217,7 @@ void XlsxWorkbook::readWorkbook(const std::string& workbookPart) {
     {
         XmlParser parser;
         parser.setOwner(&reader);
-        XML_SetStartElementHandler(parser.get(), WorkbookPartReader::onStart);
+        parser.setElementHandlers(WorkbookPartReader::onStart);
         parsePart(archive_, workbookPart, parser);
     }
     dateSystem_ = reader.date1904 ? DateSystem::from1904 : DateSystem::from1900;
@@ -241,7 +241,7 @@ void XlsxWorkbook::readStyles(const std::string& part) {
     StylesReader reader;
     XmlParser parser;
     parser.setOwner(&reader);
-    XML_SetElementHandler(parser.get(), StylesReader::onStart, StylesReader::onEnd);
+    parser.setElementHandlers(StylesReader::onStart, StylesReader::onEnd);
     parsePart(archive_, part, parser);
     dateStyles_.clear();
     for (const long format : reader.cellFormats) {
@@ -291,9 +291,12 @@ CellValue XlsxWorkbook::cell(int row, int column) {
     if (sheet_ == nullptr) {
         throw WorkbookError(archive_ == nullptr ? "the workbook is closed" : "no sheet selected");
     }
-    if (row < 1 || row > kMaxRow || column < 1 || column > kMaxColumn) {
+    if (row < 1 || column < 1 || column > kMaxColumn) {
         throw WorkbookError("cell (" + std::to_string(row) + ", " + std::to_string(column) +
                             ") lies outside the columns that are read");
+    }
+    if (row > kMaxRow) {
+        return {};  // below the grid: a sheet filled to its last row ends with empty rows there
     }
     const XlsxRow* cells = sheet_->row(row);
     if (cells == nullptr) {
@@ -360,6 +363,10 @@ void XlsxWorkbook::present(DesktopShell& desktop) {
 }
 
 void XlsxWorkbook::quit() {
+    release();
+}
+
+void XlsxWorkbook::release() {
     sheet_.reset();
     if (archive_ != nullptr) {
         zip_discard(archive_);

@@ -26,6 +26,8 @@ class XlsxWorkbook : public WorkbookConnection {
     void quit() override;
 
   private:
+    // Closes the package; quit() and the destructor alike.
+    void release();
     struct Sheet {
         std::string name;
         std::string part;

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr size_t kChunkBytes = 128 * 1024;
+constexpr size_t kChunkBytes = size_t{128} * 1024;
 // A tag or CDATA section longer than this is taken for damage; no producer writes one.
 constexpr size_t kMaxMarkupBytes = 8 * kMaxCellTextBytes;
 // The longest character reference worth waiting for: "&#x" and leading zeros.
@@ -316,8 +316,6 @@ void XmlScanner::decode(std::string_view data, std::string& out, Markup markup) 
                 malformed(kInvalidToken);
             }
             i = semicolon + 1;
-        } else if (c == '<') {
-            malformed(kInvalidToken);  // only an attribute value gets here with one
         } else if (c == ']') {
             if (!attribute && data.substr(i, 3) == "]]>") {
                 malformed(kInvalidToken);
@@ -330,8 +328,8 @@ void XmlScanner::decode(std::string_view data, std::string& out, Markup markup) 
         } else if (c == '\n' || c == '\t' || c == ' ') {
             out += attribute ? ' ' : static_cast<char>(c);
             ++i;
-        } else if (c < 0x20) {
-            malformed(kInvalidToken);
+        } else if (c < 0x20 || c == '<') {
+            malformed(kInvalidToken);  // only an attribute value gets here with a '<'
         } else {
             const size_t length = utf8SequenceLength(data.substr(i));
             // U+FFFE and U+FFFF are no XML characters.
@@ -452,6 +450,14 @@ void XmlScanner::scanStartTag() {
     }
     const size_t nameStart = pos_ + 1;
     const std::string_view name(buffer_.data() + nameStart, startTagNameEnd_ - nameStart);
+    if (nameStarts_.size() >= static_cast<size_t>(kMaxXmlDepth)) {
+        throw WorkbookError("the workbook's part " + partName_ +
+                            " nests its elements deeper than " + std::to_string(kMaxXmlDepth));
+    }
+    if (name.size() > kMaxXmlNameBytes) {
+        throw WorkbookError("the workbook's part " + partName_ + " holds an element name of " +
+                            std::to_string(name.size()) + " bytes");
+    }
     if (nameStarts_.empty()) {
         if (sawRoot_) {
             malformed("junk after document element");

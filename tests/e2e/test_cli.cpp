@@ -48,9 +48,9 @@ class CliTest : public ::testing::Test {
 TEST_F(CliTest, HelpAndUsageErrors) {
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* option : {"--payer-code", "--workplace", "--from", "--to", "--locale",
-                               "--output-dir", "--summary", "--strict", "--format", "Usage",
-                               "Naudojimas"}) {
+    for (const char* option :
+         {"--payer-code", "--workplace", "--from", "--to", "--locale", "--output-dir", "--summary",
+          "--strict", "--format", "Usage", "Naudojimas"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(run({}).exitCode, 2);
@@ -61,6 +61,14 @@ TEST_F(CliTest, HelpAndUsageErrors) {
     const Outcome badDate = run({"--from", "2026-13-01", example()});
     EXPECT_EQ(badDate.exitCode, 2);
     EXPECT_EQ(badDate.err, "Neteisingas laikotarpis.\n");
+    // An empty folder is no folder (the file system would take it for the root).
+    const Outcome noFolder =
+        run({"--payer-code", "123456786", "--workplace", "A", "--from", "2026-11-01", "--to",
+             "2026-11-30", "--output-dir", "", example()});
+    EXPECT_EQ(noFolder.exitCode, 2);
+    EXPECT_TRUE(noFolder.err.starts_with("Option --output-dir needs a folder\n")) << noFolder.err;
+    EXPECT_EQ(noFolder.out, "");
+    EXPECT_TRUE(outputFiles().empty());
 }
 
 TEST_F(CliTest, ExampleBecomesASchemaValidFileWithItsSummary) {
@@ -167,9 +175,9 @@ TEST_F(CliTest, WarningsFollowThePathAndStrictAndJsonReportThem) {
         }
         book.save();
     }
-    const std::vector<std::string> november = {"--payer-code", "123456786", "--workplace", "A",
-                                               "--from",       "2026-11-01", "--to",       "2026-11-30",
-                                               "--locale",     "lt_LT"};
+    const std::vector<std::string> november = {
+        "--payer-code", "123456786", "--workplace", "A",        "--from",
+        "2026-11-01",   "--to",      "2026-11-30",  "--locale", "lt_LT"};
     const auto withNovember = [&](std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), november.begin(), november.end());
         return arguments;
@@ -231,8 +239,9 @@ TEST_F(CliTest, WarningsFollowThePathAndStrictAndJsonReportThem) {
     const nlohmann::json errors = nlohmann::json::parse(result.out);
     EXPECT_EQ(errors["outcome"], "badly_filled_cells");
     EXPECT_TRUE(errors["path"].is_null());
-    EXPECT_EQ(errors["errors"], nlohmann::json::parse(
-                                    R"([{"sheet": "Gau21", "cell": "C5", "text": "vietoje tipo klaida"}])"));
+    EXPECT_EQ(errors["errors"],
+              nlohmann::json::parse(
+                  R"([{"sheet": "Gau21", "cell": "C5", "text": "vietoje tipo klaida"}])"));
     result = run(withNovember({"--format", "json", dir.file("nera.xlsx")}));
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(nlohmann::json::parse(result.out)["outcome"], "missing_workbook");
@@ -261,3 +270,42 @@ TEST_F(CliTest, TemplateReadsBackWithoutRows) {
 }
 
 }  // namespace
+
+// Installed (the program in <prefix>/bin beside <prefix>/share/kolvira): the user's folders
+// take the files, the version comes from the data folder, and nothing is written under the
+// prefix. The package's own check in CI does the same from /usr/bin.
+TEST_F(CliTest, InstalledProgramWritesIntoTheUsersFolders) {
+    const std::string book = example();
+    const std::string prefix = dir.file("prefix/");
+    std::filesystem::create_directories(prefix + "bin");
+    std::filesystem::create_directories(prefix + "share/kolvira/sablonas");
+    std::filesystem::copy_file(dir.file("kolvira-cli"), prefix + "bin/kolvira-cli");
+    writeFile(prefix + "share/kolvira/versija.ini", "[VERSIJA]\r\nnr=0.1\r\n");
+    std::filesystem::permissions(
+        prefix, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const std::string home = dir.file("home");
+
+    std::string command =
+        "env -u XDG_CONFIG_HOME HOME=" + quoted(home) + " " + quoted(prefix + "bin/kolvira-cli");
+    for (const auto& argument : exampleRun(book)) {
+        command += " " + quoted(argument);
+    }
+    command += " > " + quoted(dir.file("out.txt")) + " 2> " + quoted(dir.file("err.txt"));
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << readFile(dir.file("err.txt"));
+
+    const std::string saved =
+        home + "/Documents/Kolvira/rinkmenos/Kolvira_123456786_202611_PAVYZDYS.xml";
+    EXPECT_EQ(readFile(dir.file("out.txt")), saved + "\n");
+    expectValidIsafFile(saved);
+    EXPECT_NE(readFile(saved).find("<SoftwareVersion>0.1</SoftwareVersion>"), std::string::npos);
+    EXPECT_TRUE(outputFiles().empty());
+    std::vector<std::string> underPrefix;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(prefix)) {
+        underPrefix.push_back(entry.path().string().substr(prefix.size()));
+    }
+    std::sort(underPrefix.begin(), underPrefix.end());
+    EXPECT_EQ(underPrefix,
+              (std::vector<std::string>{"bin", "bin/kolvira-cli", "share", "share/kolvira",
+                                        "share/kolvira/sablonas", "share/kolvira/versija.ini"}));
+}

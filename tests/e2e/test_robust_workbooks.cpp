@@ -208,6 +208,65 @@ TEST_F(RobustWorkbooks, AMillionRowSheetIsReadOnlyAsFarAsTheLayoutGoes) {
     expectNoOutput();
 }
 
+// Markup no producer writes: a row inside a cell's value or text, and parts nested far deeper
+// than any workbook (a few comments keep them under the bomb limit). Each is refused with the
+// run's message, at once and in little memory, whichever part it is in.
+TEST_F(RobustWorkbooks, RowsInsideCellsAndDeepNestingEndWithTheRunsMessage) {
+    const std::string good = purchaseRow(5, dateSerial(5, "45306"), value(5, "100"));
+    for (const std::string& inside :
+         {std::string("<c r=\"I6\"><v>1<row r=\"7\"/>00</v></c>"),
+          std::string("<c r=\"B6\" t=\"inlineStr\"><is><t>SF<row r=\"7\"></row>-6</t></is></c>"),
+          std::string("<c r=\"B6\" t=\"inlineStr\"><is><t>SF-6</t></is><row r=\"7\"><c r=\"A7\">"
+                      "<v>45306</v></c></row></c>")}) {
+        expectUnreadable(package(
+            "eilute.xlsx",
+            twelveSheets({{"Gau21", worksheetXml(good + "<row r=\"6\">" + inside + "</row>")}})));
+    }
+
+    const auto nested = [](const std::string& inner) {
+        std::string xml;
+        for (int i = 0; i < 400000; ++i) {
+            xml += i % 1000 == 0 ? "<!-- x --><a>" : "<a>";
+        }
+        xml += inner;
+        for (int i = 0; i < 400000; ++i) {
+            xml += "</a>";
+        }
+        return xml;
+    };
+    const std::string sheet = worksheetXml(good);
+    XlsxPartMap parts = twelveSheets({{"Gau21", sheet}});
+    const std::map<std::string, std::pair<std::string, std::string>> wrapped = {
+        {"_rels/.rels", {"<Relationships xmlns=\"", "</Relationships>"}},
+        {"xl/workbook.xml", {"<workbook xmlns=\"", "</workbook>"}},
+        {"xl/styles.xml", {"<styleSheet xmlns=\"", "</styleSheet>"}},
+        {"xl/sharedStrings.xml", {"<sst xmlns=\"", "</sst>"}},
+        {"xl/worksheets/s1.xml", {"<worksheet xmlns=\"", "</sheetData>"}},
+    };
+    for (const auto& [part, ends] : wrapped) {
+        SCOPED_TRACE(part);
+        XlsxPartMap deep = parts;
+        std::string& xml = deep[part];
+        const size_t close = xml.rfind(ends.second);
+        ASSERT_NE(close, std::string::npos);
+        xml.insert(close, nested(""));
+        expectUnreadable(package("gilus.xlsx", deep));
+    }
+    // Nesting as deep as real workbooks go is read as ever.
+    std::string extensions = "<extLst><ext uri=\"x\">";
+    for (int i = 0; i < 20; ++i) {
+        extensions += "<x14:a xmlns:x14=\"x\">";
+    }
+    for (int i = 0; i < 20; ++i) {
+        extensions += "</x14:a>";
+    }
+    extensions += "</ext></extLst>";
+    std::string& styles = parts["xl/styles.xml"];
+    styles.insert(styles.rfind("</styleSheet>"), extensions);
+    const CliRunner::Outcome outcome = run(package("tikras.xlsx", parts));
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+}
+
 TEST_F(RobustWorkbooks, ValuesNoInvoiceCanHoldAreListedAsBadCells) {
     // Dates before 1900 and after 9999, as date cells and as typed text.
     const std::string dates =

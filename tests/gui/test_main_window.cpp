@@ -1,22 +1,22 @@
 // The main window, driven through its real widgets offscreen.
 #include <QApplication>
-#include <QClipboard>
-#include <QDialog>
-#include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QtTest>
 
 #include <memory>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "gui/gui_support.h"
 #include "gui/main_window.h"
 #include "gui/payer_dialog.h"
@@ -49,7 +49,7 @@ class MainWindowTest : public QObject {
     std::unique_ptr<MainWindow> makeWindow() {
         WindowServices services = testServices(boxes, files, desktop, today);
         services.openWorkbook = book.opener();
-        return std::make_unique<MainWindow>(AppPaths(dir->path()), services);
+        return std::make_unique<MainWindow>(ProgramPaths(dir->path()), services);
     }
 
     std::string settings() const { return readFile(dir->file("_nustatymai.ini")); }
@@ -242,7 +242,7 @@ class MainWindowTest : public QObject {
     void realWorkbookBecomesAFileOrTheErrorList() {
         writeFile(dir->file("asmenys.txt"), "Medis;;123456786;\r\n");
         writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=SAND1\r\n");
-        MainWindow window(AppPaths(dir->path()),
+        MainWindow window(ProgramPaths(dir->path()),
                           testServices(boxes, files, desktop,
                                        Date{2024, 2, 10}));  // the real connection and writer
 

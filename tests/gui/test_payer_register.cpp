@@ -41,7 +41,7 @@ class PayerRegisterTest : public QObject {
     RecordingDesktop desktop;
 
     std::unique_ptr<MainWindow> makeWindow() {
-        return std::make_unique<MainWindow>(AppPaths(dir->path()),
+        return std::make_unique<MainWindow>(ProgramPaths(dir->path()),
                                             testServices(boxes, files, desktop));
     }
     std::string registerFile() const { return readFile(dir->file("asmenys.txt")); }

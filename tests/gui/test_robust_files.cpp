@@ -24,7 +24,7 @@ class RobustFilesTest : public QObject {
     RecordingDesktop desktop;
 
     std::unique_ptr<MainWindow> makeWindow() {
-        return std::make_unique<MainWindow>(AppPaths(dir->path()),
+        return std::make_unique<MainWindow>(ProgramPaths(dir->path()),
                                             testServices(boxes, files, desktop));
     }
 

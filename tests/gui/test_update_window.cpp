@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "gui/gui_support.h"
 #include "gui/main_window.h"
 #include "gui/scripted_boxes.h"
@@ -69,9 +69,9 @@ class UpdateWindowTest : public QObject {
         services.desktop = &desktop;
         services.today = [] { return Date{2024, 3, 15}; };
         services.startUpdateCheck = [this](UpdateBridge& bridge, const std::string& version) {
-            bridge.start(config, AppPaths(program->path()), version);
+            bridge.start(config, ProgramPaths(program->path()), version);
         };
-        return std::make_unique<MainWindow>(AppPaths(program->path()), services);
+        return std::make_unique<MainWindow>(ProgramPaths(program->path()), services);
     }
 
     static UpdateBridge* bridgeOf(MainWindow& window) { return window.findChild<UpdateBridge*>(); }
@@ -145,8 +145,27 @@ class UpdateWindowTest : public QObject {
         QVERIFY(window->close());
         VERIFY_BOXES(boxes);
         QVERIFY(desktop.opened.empty());
-        window.reset();  // breaks off the held download
-        QVERIFY(fileExists(program->file("load.log")));
+        window.reset();  // breaks off the held download, which leaves nothing behind
+        QVERIFY(!fileExists(program->file("load.log")));
+        QVERIFY(!fileExists(program->file("update_5.15.exe")));
+    }
+
+    // The window is up and usable while the update service holds its answer: the check runs
+    // on the worker, and its question comes once the answer does.
+    void theWindowAppearsWhileTheServiceHoldsItsAnswer() {
+        startServers();
+        service->holdAnswers();
+        auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(service->requests(1).size(), size_t{1});
+        QVERIFY(widget<QPushButton>(*window, "btn_isaf_xml")->isEnabled());
+        VERIFY_BOXES(boxes);  // nothing asked yet
+        boxes.expect(MessageKind::Confirmation, kDownloadQuestion, Answer::No);
+        service->releaseAnswer();
+        QTRY_VERIFY_WITH_TIMEOUT(boxes.problems().empty(), kPatienceMs);
+        bridgeOf(*window)->worker()->join();
+        VERIFY_BOXES(boxes);
     }
 
     void anUnreachableSecondServerIsReportedOnTheWindowsThread() {
@@ -169,7 +188,7 @@ class UpdateWindowTest : public QObject {
         auto window = makeWindow();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QVERIFY(bridgeOf(*window)->worker() == nullptr);
+        bridgeOf(*window)->worker()->join();  // ends without a word
         QCOMPARE(widget<QLabel>(*window, "StatusBar1")->text(), QString());
         QVERIFY(widget<QPushButton>(*window, "btn_isaf_xml")->isEnabled());
         QVERIFY(window->close());

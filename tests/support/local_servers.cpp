@@ -89,6 +89,9 @@ folder = sys.argv[1]
 class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         print("GET", self.path, flush=True)
+        if os.path.exists(os.path.join(folder, "hold")):
+            print("held", flush=True)
+            sys.stdin.readline()
         document = os.path.join(folder, "document.xml")
         if not self.path.startswith("/fr_downloaded.php?") or not os.path.exists(document):
             self.send_error(404)
@@ -346,6 +349,14 @@ void LocalHttpsServer::setDocument(const std::string& xml) {
 
 void LocalHttpsServer::removeDocument() {
     ::unlink((folder_ + "document.xml").c_str());
+}
+
+void LocalHttpsServer::holdAnswers() {
+    writeFile(folder_ + "hold", "");
+}
+
+void LocalHttpsServer::releaseAnswer() {
+    process_->sendLine("go");
 }
 
 std::vector<std::string> LocalHttpsServer::requests(size_t count) {

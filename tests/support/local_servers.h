@@ -77,7 +77,8 @@ class LocalFtpServer {
 
 // An HTTPS server for 127.0.0.1 with a fresh self-signed certificate. It answers a request
 // for "/fr_downloaded.php?..." with the content of the file "document.xml" in its folder and
-// every other request (or a missing file) with 404. Output lines: "GET <path and query>".
+// every other request (or a missing file) with 404. Output lines: "GET <path and query>",
+// "held".
 class LocalHttpsServer {
   public:
     explicit LocalHttpsServer(const std::string& folder);
@@ -87,6 +88,10 @@ class LocalHttpsServer {
     std::string certificate() const;  // the PEM file that makes the server trusted
     void setDocument(const std::string& xml);
     void removeDocument();
+    // From now on every request waits for a releaseAnswer() before it is answered; the server
+    // reports "held" when one waits.
+    void holdAnswers();
+    void releaseAnswer();
     // The request lines received so far, once at least `count` have arrived.
     std::vector<std::string> requests(size_t count = 1);
 

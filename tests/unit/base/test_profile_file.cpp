@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "base/profile_file.h"
 #include "support/disk_full.h"
 #include "support/temp_dir.h"
@@ -76,7 +76,8 @@ TEST(ProfileFile, RefusedWriteNamesTheFileAndLeavesItWhole) {
         EXPECT_EQ(written.message(), "Unable to write to " + path);
     }
     EXPECT_EQ(readFile(path), "[NUSTATYMAI]\r\nauto_id=41\r\n");
-    // A folder that does not exist cannot take the file either.
+    // A folder that cannot be made (a file stands in its way) cannot take the file either.
+    writeFile(dir.file("no"), "");
     const ProfileFile nowhere(dir.file("no/such/folder.ini"));
     EXPECT_EQ(nowhere.write("A", "b", "c").message(),
               "Unable to write to " + dir.file("no/such/folder.ini"));

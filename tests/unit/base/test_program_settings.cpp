@@ -2,7 +2,7 @@
 // "_nustatymai.ini".
 #include <gtest/gtest.h>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "base/program_settings.h"
 #include "support/temp_dir.h"
 
@@ -10,7 +10,7 @@ namespace {
 
 TEST(ProgramSettings, ReadsEachValueWithItsDefaultAndWritesInPlace) {
     TempDir dir;
-    const ProgramSettings settings(dir.file("_nustatymai.ini"));
+    const ProgramSettings settings{ProgramPaths(dir.path())};
     // No file: the first payer, no workplace name, no version; nothing is created.
     EXPECT_EQ(settings.payerPosition(), 0);
     EXPECT_EQ(settings.workplace(), "");

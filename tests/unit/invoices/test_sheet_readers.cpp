@@ -149,10 +149,9 @@ const std::string kInPeriod = "2024-03-05";
 
 TEST_F(PurchaseReader, EmptySheetReadsExactlyThreeRows) {
     read({1});
-    EXPECT_EQ(host.statuses,
-              (std::vector<std::string>{"Patikriname Gau21 lapo įrašus: 1",
-                                        "Patikriname Gau21 lapo įrašus: 2",
-                                        "Patikriname Gau21 lapo įrašus: 3"}));
+    EXPECT_EQ(host.statuses, (std::vector<std::string>{"Patikriname Gau21 lapo įrašus: 1",
+                                                       "Patikriname Gau21 lapo įrašus: 2",
+                                                       "Patikriname Gau21 lapo įrašus: 3"}));
     EXPECT_EQ(workbook.log().selected, (std::vector<std::string>{"Gau21"}));
     EXPECT_FALSE(errors.hasEntries());
     EXPECT_TRUE(store.empty());
@@ -176,7 +175,7 @@ TEST_F(PurchaseReader, StopsAfterTheThirdRowWithEmptyA) {
     // once the workbook has told its last row (12 here): rows 5 to 11, then the sheet's end;
     // then the empty Gau9, which tells none.
     const std::vector<std::pair<int, int>> trail = {
-        {0, 1200},  {12, 1200},  {25, 1200},  {37, 1200},  {50, 1200}, {62, 1200},
+        {0, 1200},  {12, 1200},  {25, 1200},  {37, 1200},  {50, 1200},  {62, 1200},
         {75, 1200}, {100, 1200}, {100, 1200}, {100, 1200}, {100, 1200}, {200, 1200}};
     EXPECT_EQ(host.progressTrail, trail);
 }

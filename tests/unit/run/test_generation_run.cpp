@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <new>
+#include <set>
+#include <stdexcept>
+
 #include "invoices/sheet_table.h"
 #include "run/counterpart_counter.h"
 #include "run/generation_run.h"
@@ -134,20 +138,82 @@ TEST_F(GenerationRunTest, MissingSheetOrUnopenableWorkbookGivesOneMessage) {
     EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Blogai užpildytas failas knyga.xlsx"}));
 }
 
-TEST_F(GenerationRunTest, CounterStartsFromTheSettingsAndIsStoredAtOnce) {
+TEST_F(GenerationRunTest, AProgramFaultIsNotBlamedOnTheWorkbook) {
+    FakeWorkbook book = FakeWorkbook::withAllSheets();
+    book.setRow("Gau21", 5, {"2024-01-05", "SF-1", "", "", "", "UAB", "123", "", "100"});
+    exporter = [](const InvoiceBook&, const RunInputs&, Progress&) -> std::string {
+        throw std::logic_error("row record without field 7");
+    };
+    EXPECT_EQ(run(book).outcome, RunOutcome::ProgramFault);
+    const WorkbookOpener exhausted = [](const std::string&) -> std::unique_ptr<WorkbookConnection> {
+        throw std::bad_alloc();
+    };
+    EXPECT_EQ(host.run(settings, exhausted, exporter).outcome, RunOutcome::ProgramFault);
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{
+                                  "Programos klaida: row record without field 7",
+                                  "Programos klaida: pritrūko atminties",
+                              }));
+    EXPECT_EQ(host.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(host.events.back(), "idle");
+}
+
+TEST_F(GenerationRunTest, CounterIssuesEveryNumberOnceAndNeverWraps) {
+    std::set<long long> issued;
+    {
+        CounterpartCounter first(settings);
+        CounterpartCounter second(settings);  // another run on the same settings meanwhile
+        for (int i = 0; i < 40; ++i) {
+            EXPECT_TRUE(issued.insert(std::stoll(first.issue())).second);
+            EXPECT_TRUE(issued.insert(std::stoll(second.issue())).second);
+            // Whatever is issued is already stored: the stored value is never below it.
+            EXPECT_GE(std::stoll(settings.read("NUSTATYMAI", "auto_id")), *issued.rbegin());
+        }
+        EXPECT_EQ(*issued.begin(), 1);
+    }
+    EXPECT_EQ(issued.size(), 80u);
+    EXPECT_GE(std::stoll(settings.read("NUSTATYMAI", "auto_id")), *issued.rbegin());
+
+    // The numbers a run did not issue go back when nobody took numbers after them.
+    ASSERT_TRUE(settings.write("NUSTATYMAI", "auto_id", "41").ok());
     {
         CounterpartCounter counter(settings);
-        EXPECT_EQ(counter.issue(), "1");
-        EXPECT_EQ(counter.issue(), "2");
+        EXPECT_EQ(counter.issue(), "42");
+        EXPECT_EQ(counter.issue(), "43");
     }
-    EXPECT_EQ(settings.read("NUSTATYMAI", "auto_id"), "2");
-    ASSERT_TRUE(settings.write("NUSTATYMAI", "auto_id", "41").ok());
-    CounterpartCounter fromFile(settings);
-    EXPECT_EQ(fromFile.issue(), "42");
-    ASSERT_TRUE(settings.write("NUSTATYMAI", "auto_id", "abc").ok());
-    CounterpartCounter fromLetters(settings);
-    EXPECT_EQ(fromLetters.issue(), "1");
-    EXPECT_EQ(settings.read("NUSTATYMAI", "auto_id"), "1");
+    EXPECT_EQ(settings.read("NUSTATYMAI", "auto_id"), "43");
+
+    const auto firstIssued = [this](const char* stored) {
+        EXPECT_TRUE(settings.write("NUSTATYMAI", "auto_id", stored).ok());
+        return CounterpartCounter(settings).issue();
+    };
+    EXPECT_EQ(firstIssued("+7"), "8");
+    EXPECT_EQ(firstIssued("0041"), "42");
+    EXPECT_EQ(firstIssued(""), "1");
+    EXPECT_EQ(firstIssued("9223372036854775806"), "9223372036854775807");
+
+    // A counter that cannot go on without repeating a number is refused, and stays as it was.
+    const std::string path = settings.path();
+    for (const char* stored :
+         {"abc", "-5", "-0", "12x", "+", "9223372036854775807", "99999999999999999999"}) {
+        ASSERT_TRUE(settings.write("NUSTATYMAI", "auto_id", stored).ok());
+        CounterpartCounter counter(settings);
+        try {
+            counter.issue();
+            ADD_FAILURE() << stored << " issued a number";
+        } catch (const RunFailure& failure) {
+            EXPECT_EQ(failure.outcome(), RunOutcome::CounterCannotGoOn) << stored;
+            const std::string text = failure.what();
+            EXPECT_TRUE(text.starts_with("Nustatymų faile " + path +
+                                         " automatinis numeris auto_id=" + stored + " "))
+                << text;
+        }
+        EXPECT_EQ(settings.read("NUSTATYMAI", "auto_id"), stored);
+    }
+    ASSERT_TRUE(settings.write("NUSTATYMAI", "auto_id", "9223372036854775806").ok());
+    CounterpartCounter last(settings);
+    EXPECT_EQ(last.issue(), "9223372036854775807");
+    EXPECT_THROW(last.issue(), RunFailure);
+    EXPECT_EQ(settings.read("NUSTATYMAI", "auto_id"), "9223372036854775807");
 }
 
 }  // namespace

@@ -31,9 +31,8 @@ class RunWarningsTest : public ::testing::Test {
     // The warnings shown after the saved message, the heading first; none when no box came.
     Lines warnings() {
         const RunResult result = host.run(settings, book.opener(), exporter);
-        EXPECT_EQ(result.outcome, RunOutcome::Saved) << (host.messages.empty()
-                                                            ? std::string()
-                                                            : host.messages.back().text);
+        EXPECT_EQ(result.outcome, RunOutcome::Saved)
+            << (host.messages.empty() ? std::string() : host.messages.back().text);
         EXPECT_EQ(result.warnings.count(), host.warnings.empty() ? 0 : host.warnings.size() - 1);
         return host.warnings;
     }
@@ -81,8 +80,9 @@ TEST_F(RunWarningsTest, DuplicatesAndNrAreFoundAsTheTaxOfficeComparesNumbers) {
     purchase("Gau9", 5, row("2024-01-07", "ab 12.", kAlfa, "100", "9"));
     // The same number from another supplier, and from a customer: not duplicates.
     purchase("Gau21", 7, row("2024-01-08", "AB12", {"LT100000115", "UAB Beta", "", ""}));
-    book.setRow("Isr21", 5, {"2024-01-09", "AB/12", "SF", "LT100000019", "UAB Alfa", "110000003",
-                             "", "100", "21"});
+    book.setRow(
+        "Isr21", 5,
+        {"2024-01-09", "AB/12", "SF", "LT100000019", "UAB Alfa", "110000003", "", "100", "21"});
     // Without codes, the name decides without regard to case, Lithuanian letters included.
     purchase("Gau21", 8, row("2024-01-10", "K-1", {"", "Ąžuolas", "", ""}));
     purchase("Gau21", 9, row("2024-01-11", "k1", {"", "ĄŽUOLAS", "", ""}));
@@ -132,8 +132,9 @@ TEST_F(RunWarningsTest, CodesAreCheckedByTheirCheckDigitsAndPrefixes) {
     purchase("Gau21", 18, row("2024-01-05", "B6", {"LT10000001A", "UAB Alfa", "", ""}));
     purchase("Gau21", 19, row("2024-01-05", "B7", {"DE811234567", "Holz GmbH", "", "AT"}));
     purchase("Gau21", 20, row("2024-01-05", "B8", {"EL094014201", "Elia AE", "", "CY"}));
-    book.setRow("Isr21", 5, {"2024-01-05", "S1", "SF", "LT100000019", "UAB Alfa", "110000003",
-                             "LV", "100", "21"});
+    book.setRow(
+        "Isr21", 5,
+        {"2024-01-05", "S1", "SF", "LT100000019", "UAB Alfa", "110000003", "LV", "100", "21"});
 
     EXPECT_EQ(warnings(),
               (Lines{"Įspėjimai:",
@@ -167,8 +168,9 @@ TEST_F(RunWarningsTest, AmountsTypesAndDatesAreJudgedWithTheirMargins) {
     purchase("Gau21", 8, row("2024-01-05", "V4", kAlfa, "-100", "-21,06"));
     purchase("Gau9", 5, row("2024-01-05", "V5", kAlfa, "100", "21"));  // 9 % was due
     // A multi-rate row names the VAT cell of its line: the second line's is M.
-    book.setRow("GauKom", 5, {"2024-01-05", "V6", "SF", "2024-01-05", "LT100000019", "UAB Alfa",
-                              "110000003", "", "100", "21", "PVM1", "100", "21", "PVM2"});
+    book.setRow("GauKom", 5,
+                {"2024-01-05", "V6", "SF", "2024-01-05", "LT100000019", "UAB Alfa", "110000003", "",
+                 "100", "21", "PVM1", "100", "21", "PVM2"});
     // Credit notes below zero, debit notes above: the other way round warns.
     purchase("Gau21", 9, row("2024-01-05", "K1", kAlfa, "-100", "-21", "KS"));
     purchase("Gau21", 10, row("2024-01-05", "K2", kAlfa, "100", "21", "KS"));
@@ -181,13 +183,13 @@ TEST_F(RunWarningsTest, AmountsTypesAndDatesAreJudgedWithTheirMargins) {
     // Today is no warning; a day later is.
     purchase("Gau21", 16, row("2024-01-20", "F1", kAlfa, "100", "21", "SF", "2024-01-20"));
     purchase("Gau21", 17, row("2024-01-21", "F2", kAlfa, "100", "21", "SF", "2024-01-22"));
-    book.setRow("Isr21", 5, {"2024-01-25", "S1", "SF", "LT100000019", "UAB Alfa", "110000003", "",
-                             "100", "21"});
+    book.setRow(
+        "Isr21", 5,
+        {"2024-01-25", "S1", "SF", "LT100000019", "UAB Alfa", "110000003", "", "100", "21"});
 
     EXPECT_EQ(
         warnings(),
-        (Lines{"Įspėjimai:",
-               "Gau21 lapas -> J7  PVM suma 2,16 €, o 21 % nuo 10,00 € yra 2,10 €",
+        (Lines{"Įspėjimai:", "Gau21 lapas -> J7  PVM suma 2,16 €, o 21 % nuo 10,00 € yra 2,10 €",
                "Gau21 lapas -> C10  kreditinė sąskaita (KS), bet apmokestinamoji vertė "
                "teigiama (100,00 €)",
                "Gau21 lapas -> C12  debetinė sąskaita (DS), bet apmokestinamoji vertė neigiama "

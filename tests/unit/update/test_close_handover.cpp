@@ -1,7 +1,7 @@
 // The update business at close: the question while a download runs and the installer offer.
 #include <gtest/gtest.h>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "support/fake_run_host.h"
 #include "support/temp_dir.h"
 #include "unit/update/update_fakes.h"
@@ -37,7 +37,7 @@ class InstallerAtCloseTest : public ::testing::Test {
     RecordingDesktop desktop;
 
     void close(bool downloading = false) {
-        offerInstallerAtClose(downloading, AppPaths(program.path()), boxes, desktop);
+        offerInstallerAtClose(downloading, ProgramPaths(program.path()), boxes, desktop);
     }
 };
 
@@ -73,6 +73,19 @@ TEST_F(InstallerAtCloseTest, OffersNothingWithoutACompleteInstallerOrWhileDownlo
     close();
     writeFile(program.file("load.log"), "5.15\r\n../update_5.15.exe\r\n4\r\n");
     close();
+    writeFile(program.file("asmenys.txt"), "MZ..");
+    writeFile(program.file("load.log"), "5.15\r\nasmenys.txt\r\n4\r\n");
+    close();  // not an installer's name
+    writeFile(program.file("load.log"),
+              "5.15\r\nupdate_5.15.exe\r\n4\r\n" + std::string(64, 'a') + "\r\n");
+    close();  // not the bytes the update service named
+
+    // The installed program is updated by the package manager: a complete installer beside it
+    // is not offered.
+    writeFile(program.file("load.log"), "5.15\r\nupdate_5.15.exe\r\n4\r\n");
+    offerInstallerAtClose(false,
+                          ProgramPaths::installed(program.path(), program.path(), {"/c", "/d"}),
+                          boxes, desktop);
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_TRUE(desktop.opened.empty());
 }

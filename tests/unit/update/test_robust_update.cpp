@@ -1,7 +1,7 @@
 // Update servers that lie: a document nested ten thousand deep, an installer name no folder
-// can hold, a SIZE of -1 or 10^18, a download larger than SIZE said, a server that stops
-// answering. The worker ends as it should, without a message of its own, and never hangs the
-// program's end.
+// can hold or one of the program's own files, a SIZE of -1 or 10^18, a download larger than
+// SIZE said or one without end, a server that stops answering. The worker ends as it should,
+// without a message of its own, leaves nothing behind and never hangs the program's end.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +15,7 @@
 #include "support/temp_dir.h"
 #include "unit/update/update_fakes.h"
 #include "update/update_document.h"
+#include "update/update_record.h"
 #include "update/update_worker.h"
 
 namespace {
@@ -23,14 +24,33 @@ namespace {
 const char* const kLyingFtpServer = R"PY(
 import logging, sys
 from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
 
-home, size = sys.argv[1:3]
+home, size, endless = sys.argv[1], sys.argv[2], sys.argv[3] == "endless"
 logging.basicConfig(level=logging.ERROR)
+
+class Endless:
+    """A file that never ends (64 MB, so that a reader that never stops still finishes)."""
+    def __init__(self, inner):
+        self.inner, self.given = inner, 0
+    def read(self, size):
+        if self.given >= 64 << 20:
+            return b""
+        self.given += size
+        return b"i" * size
+    def __getattr__(self, name):
+        return getattr(self.inner, name)
+
+class Files(AbstractedFS):
+    def open(self, filename, mode):
+        inner = super().open(filename, mode)
+        return Endless(inner) if endless else inner
 
 class Handler(FTPHandler):
     use_sendfile = False
+    abstracted_fs = Files
     def ftp_SIZE(self, path):
         print("size asked", flush=True)
         if size != "silent":
@@ -48,8 +68,9 @@ server.serve_forever()
 
 class LyingServer {
   public:
-    LyingServer(const std::string& home, const std::string& size)
-        : process_({"/usr/bin/python3", "-c", kLyingFtpServer, home, size}) {
+    LyingServer(const std::string& home, const std::string& size, bool endless = false)
+        : process_({"/usr/bin/python3", "-c", kLyingFtpServer, home, size,
+                    endless ? "endless" : "whole"}) {
         const auto ready = process_.waitForLine("ready ");
         if (!ready) {
             throw std::runtime_error("the FTP server did not start");
@@ -70,17 +91,17 @@ const std::string kOffer =
 
 class RobustWorker : public ::testing::Test {
   protected:
-    void serve(const std::string& size, size_t bytes = 1000) {
+    void serve(const std::string& size, size_t bytes = 1000, bool endless = false) {
         writeFile(home.file("update_5.15.exe"), std::string(bytes, 'i'));
-        server = std::make_unique<LyingServer>(home.path(), size);
+        server = std::make_unique<LyingServer>(home.path(), size, endless);
     }
 
-    UpdateSetup setup() {
+    UpdateSetup setup(const std::string& document = kOffer) {
         UpdateConfig config;
         config.updateFtp = server->url();
         config.databaseFtp = server->url();
-        return UpdateSetup{AppPaths(program.path()), "5.14", config,
-                           *UpdateDocument::parse(kOffer)};
+        return UpdateSetup{ProgramPaths(program.path()), "5.14", config,
+                           *UpdateDocument::parse(document)};
     }
 
     // Runs the worker to its end, answering Yes to every question.
@@ -92,7 +113,7 @@ class RobustWorker : public ::testing::Test {
         return host.events();
     }
 
-    void expectBrokenDownloadClearedNextStart(const std::vector<std::string>& events);
+    void expectBrokenDownloadCleared(const std::vector<std::string>& events);
 
     std::vector<std::string> programFiles() const {
         std::vector<std::string> names;
@@ -130,8 +151,8 @@ std::string nested(int depth, const std::string& inner) {
 }  // namespace
 
 // A size that is not the installer's: the download counts as broken, as one that breaks off:
-// no offer to install, no box of the worker's own, and the next start clears both files.
-void RobustWorker::expectBrokenDownloadClearedNextStart(const std::vector<std::string>& events) {
+// no offer to install, no box of the worker's own, and nothing left in the program's folder.
+void RobustWorker::expectBrokenDownloadCleared(const std::vector<std::string>& events) {
     EXPECT_TRUE(noBoxOfItsOwn(events));
     EXPECT_EQ(std::count_if(events.begin(), events.end(),
                             [](const std::string& e) {
@@ -139,39 +160,72 @@ void RobustWorker::expectBrokenDownloadClearedNextStart(const std::vector<std::s
                                        e == "question: " + std::string(kInstallQuestion);
                             }),
               0);
+    EXPECT_TRUE(programFiles().empty());
+    // The next start finds nothing of it, and asks afresh.
     RecordingHost next;
     UpdateWorker(setup(), next).run();
-    EXPECT_EQ(next.events(), std::vector<std::string>{});
-    EXPECT_TRUE(programFiles().empty());
+    EXPECT_EQ(next.events(), std::vector<std::string>{kDownloadQuestion515});
 }
 
 TEST_F(RobustWorker, ASizeOfMinusOneIsNoSize) {
     serve("-1");
-    expectBrokenDownloadClearedNextStart(execute());
+    expectBrokenDownloadCleared(execute());
 }
 
-TEST_F(RobustWorker, ASizeOf10To18IsRecordedAndTheNextStartClearsTheInstaller) {
-    serve("1000000000000000000");
-    const auto events = execute();
-    EXPECT_TRUE(noBoxOfItsOwn(events));
-    EXPECT_EQ(readFile(program.file("load.log")),
-              "5.15\r\nupdate_5.15.exe\r\n1000000000000000000\r\n");
-    EXPECT_EQ(readFile(program.file("update_5.15.exe")).size(), 1000u);
-    for (const auto& event : events) {
-        if (event.starts_with("status: Pakrauname")) {
-            EXPECT_EQ(event, "status: Pakrauname atnaujinimą: 0%");
-        }
+TEST_F(RobustWorker, ASizeBeyondAnyInstallerIsNeitherRecordedNorFetched) {
+    for (const char* size : {"1000000000000000000", "268435457"}) {
+        serve(size);
+        const auto events = execute();
+        // The download is over as soon as it is refused: its status goes with it.
+        ASSERT_GE(events.size(), 2u);
+        EXPECT_EQ(events[events.size() - 2], "status: Pakrauname atnaujinimą: 0%") << size;
+        EXPECT_EQ(events.back(), "status: ") << size;
+        expectBrokenDownloadCleared(events);
     }
-    // The next start finds the installer shorter than its record: both go, without a question.
-    RecordingHost next;
-    UpdateWorker(setup(), next).run();
-    EXPECT_EQ(next.events(), std::vector<std::string>{});
-    EXPECT_TRUE(programFiles().empty());
 }
 
 TEST_F(RobustWorker, ADownloadLargerThanItsSizeIsNeverOffered) {
     serve("1000", 3000);
-    expectBrokenDownloadClearedNextStart(execute());
+    expectBrokenDownloadCleared(execute());
+}
+
+// SIZE says 1000, and the bytes never end: the worker reads 1001 of them, stops, and removes
+// what it wrote, so the disk never fills.
+TEST_F(RobustWorker, ADownloadWithoutEndIsCutAtItsSizeAndRemoved) {
+    serve("1000", 1000, true);
+    const auto events = execute();
+    for (const auto& event : events) {
+        if (event.starts_with("status: Pakrauname atnaujinimą: ")) {
+            const std::string percent = event.substr(event.rfind(' ') + 1);
+            EXPECT_LE(std::stoi(percent), 100) << event;
+        }
+    }
+    expectBrokenDownloadCleared(events);
+}
+
+// Only a name of the installers' own form is fetched: a document naming one of the program's
+// own files gets nothing deleted or replaced.
+TEST_F(RobustWorker, TheServiceCannotNameTheProgramsOwnFiles) {
+    serve("1000");
+    const std::vector<std::string> own = {"_nustatymai.ini", "asmenys.txt", "kolvira",
+                                          "kolvira-cli", "update_5.15.txt"};
+    for (const auto& name : own) {
+        writeFile(program.file(name), "kept " + name);
+        writeFile(home.file(name), "the server's bytes");
+    }
+    for (const auto& name : own) {
+        RecordingHost caseHost;
+        caseHost.answer(Answer::Yes);
+        caseHost.answer(Answer::Yes);
+        UpdateWorker(setup("<a><laikas>7200</laikas><failas>" + name +
+                           "</failas><naujaVersija>5.15</naujaVersija></a>"),
+                     caseHost)
+            .run();
+        EXPECT_EQ(caseHost.events(), std::vector<std::string>{}) << name;
+    }
+    for (const auto& name : own) {
+        EXPECT_EQ(readFile(program.file(name)), "kept " + name);
+    }
 }
 
 TEST_F(RobustWorker, AServerThatStopsAnsweringDoesNotHoldTheProgramsEnd) {
@@ -184,7 +238,10 @@ TEST_F(RobustWorker, AServerThatStopsAnsweringDoesNotHoldTheProgramsEnd) {
         // The program ends here: the worker is broken off in its wait for the answer.
     }
     EXPECT_TRUE(noBoxOfItsOwn(host.events()));
-    EXPECT_EQ(host.events().back(), "status: Pakrauname atnaujinimą: 0%");
+    const auto events = host.events();
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[events.size() - 2], "status: Pakrauname atnaujinimą: 0%");
+    EXPECT_EQ(events.back(), "status: ");
     EXPECT_TRUE(programFiles().empty());
 }
 

@@ -48,10 +48,10 @@ TEST(UpdateDocumentTest, AFailedReadLeavesItselfAndTheLaterOnesUnread) {
 }
 
 TEST(UpdateDocumentTest, ServiceTimeThatIsNoDecimalIntegerCountsAs3600AndAsRead) {
-    const UpdateOffer offer = offerOf(updateDocument("abc", "f.exe", "1"));
+    const UpdateOffer offer = offerOf(updateDocument("abc", "update_f.exe", "1"));
     EXPECT_EQ(offer.serviceTime, 3600);
-    EXPECT_EQ(offer.fileName, "f.exe");
-    EXPECT_EQ(offerOf(updateDocument("3599", "f.exe", "1")).serviceTime, 3599);
+    EXPECT_EQ(offer.fileName, "update_f.exe");
+    EXPECT_EQ(offerOf(updateDocument("3599", "update_f.exe", "1")).serviceTime, 3599);
 }
 
 TEST(UpdateDocumentTest, AFileNameReachingOutsideTheProgramFolderCountsAsMissing) {

@@ -2,13 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <memory>
 
-#include "base/atomic_file.h"
+#include "base/kept_file.h"
 #include "support/local_servers.h"
 #include "support/temp_dir.h"
 #include "unit/update/update_fakes.h"
+#include "update/file_digest.h"
 #include "update/update_worker.h"
 
 namespace {
@@ -71,7 +73,7 @@ class WorkerTest : public ::testing::Test {
         config.databaseFtp = databaseFtp;
         auto document = UpdateDocument::parse(xml);
         EXPECT_TRUE(document);
-        return UpdateSetup{AppPaths(program.path()), version, config,
+        return UpdateSetup{ProgramPaths(program.path()), version, config,
                            document ? *document : UpdateDocument()};
     }
 
@@ -213,27 +215,22 @@ TEST_F(WorkerTest, AnUnreachableOrRefusingUpdateServerEndsTheWorkerSilently) {
     EXPECT_EQ(filesIn(program.path()), std::vector<std::string>{});
 }
 
-TEST_F(WorkerTest, ABrokenDownloadLeavesRecordPartialFileAndLastPercentage) {
+TEST_F(WorkerTest, ABrokenDownloadIsClearedAtOnce) {
     startServers(FtpDelivery::BreakOff, 500);
     host.answer(Answer::Yes);
     UpdateWorker worker(setup(offer), host);
     worker.run();
-    // Never completed, the download still counts as running, as its percentage stays shown.
-    EXPECT_TRUE(worker.downloading());
+    // Its files are gone, so nothing is running any more: closing need not ask.
+    EXPECT_FALSE(worker.downloading());
     const auto events = host.events();
-    EXPECT_EQ(events.back(), kProgress + "50%");
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[events.size() - 2], kProgress + "50%");
+    EXPECT_EQ(events.back(), "status: ");
     EXPECT_EQ(countOf(events, "question:"), 1u);
     EXPECT_EQ(countOf(events, "message:"), 0u);
-    EXPECT_EQ(record(), "5.15\r\nupdate_5.15.exe\r\n1000\r\n");
-    EXPECT_EQ(readFile(installerPath()), installer.substr(0, 500));
-    EXPECT_EQ(countOf(dbServer->eventsSoFar(), "connect"), 0u);
-
-    // The next start finds the sizes differ and clears both away without a question.
-    RecordingHost nextStart;
-    UpdateWorker next(setup(offer), nextStart);
-    next.run();
-    EXPECT_EQ(nextStart.events(), std::vector<std::string>{});
+    // Neither the record nor the partial installer waits for the next start.
     EXPECT_EQ(filesIn(program.path()), std::vector<std::string>{});
+    EXPECT_EQ(countOf(dbServer->eventsSoFar(), "connect"), 0u);
 }
 
 TEST_F(WorkerTest, AFileNameOutsideTheProgramFolderIsNeverFetched) {
@@ -308,7 +305,7 @@ TEST(WorkerProgress, ShowsThePercentageOfTheExpectedSize) {
     TempDir program;
     RecordingHost host;
     UpdateWorker worker(
-        UpdateSetup{AppPaths(program.path()), "5.14", UpdateConfig(), UpdateDocument()}, host);
+        UpdateSetup{ProgramPaths(program.path()), "5.14", UpdateConfig(), UpdateDocument()}, host);
     worker.downloadProgress(10);  // no size yet: nothing to measure against
     worker.expectSize(1000);
     for (const std::int64_t received : {0, 125, 500, 1000}) {
@@ -325,8 +322,64 @@ TEST_F(WorkerTest, EndingTheWorkerBreaksOffARunningDownload) {
     worker->start();
     ASSERT_TRUE(host.waitFor(kProgress + "50%"));
     ASSERT_TRUE(updateServer->waitFor("held"));
-    worker.reset();  // returns once the worker's thread has ended
-    EXPECT_EQ(host.events().back(), kProgress + "50%");
     EXPECT_EQ(record(), "5.15\r\nupdate_5.15.exe\r\n1000\r\n");
-    EXPECT_EQ(readFile(installerPath()), installer.substr(0, 500));
+    worker.reset();  // returns once the worker's thread has ended
+    const auto events = host.events();
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[events.size() - 2], kProgress + "50%");
+    EXPECT_EQ(events.back(), "status: ");
+    EXPECT_EQ(filesIn(program.path()), std::vector<std::string>{});  // the partial file is gone
+}
+
+// An installer the update service names with its SHA-256 is offered only with those bytes, at
+// once and at every later start; without a digest the size alone decides, as before.
+TEST_F(WorkerTest, TheInstallersSha256DecidesWhetherItIsOffered) {
+    startServers();
+    const std::string rightDigest = *sha256OfFile(updateHome.file("update_5.15.exe"));
+    std::string upper = rightDigest;
+    for (char& c : upper) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    const auto offerWith = [](const std::string& digest) {
+        std::string xml = updateDocument("3600", "update_5.15.exe", "5.15");
+        return xml.insert(xml.find("</atsakymas>"), "<sha256> " + digest + " </sha256>\n");
+    };
+
+    host.answer(Answer::Yes);
+    host.answer(Answer::No);
+    EXPECT_EQ(execute(offerWith(upper)).back(), kInstallQuestionEvent);
+    EXPECT_EQ(record(), "5.15\r\nupdate_5.15.exe\r\n1000\r\n" + rightDigest + "\r\n");
+    // The next start checks the bytes again before it offers them.
+    RecordingHost again;
+    UpdateWorker(setup(offer), again).run();
+    EXPECT_EQ(again.events(), std::vector<std::string>{kInstallQuestionEvent});
+    std::string swapped = installer;
+    swapped[500] ^= 1;
+    writeFile(installerPath(), swapped);  // the same size, other bytes
+    RecordingHost tampered;
+    UpdateWorker(setup(offer), tampered).run();
+    EXPECT_EQ(tampered.events(), std::vector<std::string>{});
+    EXPECT_EQ(filesIn(program.path()), std::vector<std::string>{});
+
+    // Bytes other than the digest names: a broken download, never offered.
+    RecordingHost wrong;
+    wrong.answer(Answer::Yes);
+    wrong.answer(Answer::Yes);
+    std::string otherDigest = rightDigest;
+    otherDigest[0] = otherDigest[0] == '0' ? '1' : '0';
+    UpdateWorker(setup(offerWith(otherDigest)), wrong).run();
+    EXPECT_EQ(countOf(wrong.events(), "question:"), 1u);  // only whether to download
+    EXPECT_EQ(countOf(wrong.events(), "open:"), 0u);
+    EXPECT_EQ(filesIn(program.path()), std::vector<std::string>{});
+
+    // A digest that is no SHA-256 cannot be checked: nothing is downloaded.
+    for (const char* bad : {"abc", "", "sha256:0000"}) {
+        RecordingHost unreadable;
+        unreadable.answer(Answer::Yes);
+        UpdateWorker(setup(offerWith(std::string(bad) + (*bad == '\0' ? "" : rightDigest))),
+                     unreadable)
+            .run();
+        EXPECT_EQ(unreadable.events(), std::vector<std::string>{}) << bad;
+    }
+    EXPECT_EQ(countOf(updateServer->eventsSoFar(), "sent"), 2u);
 }

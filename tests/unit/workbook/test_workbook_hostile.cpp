@@ -123,6 +123,17 @@ TEST(WorkbookHostile, SheetsThatLie) {
         errorOfParts(dir, minimalXlsx(worksheetXml("<row r=\"5\"><c t=\"s\"><v>4000000000</v></c>"
                                                    "</row>"))),
         "shared string"));
+    // Rows down to the grid's last one: the readers go on below it, where the rows are as
+    // empty as at the end of any sheet.
+    writeZip(dir.file("last_rows.xlsx"),
+             minimalXlsx(worksheetXml("<row r=\"1048575\"><c r=\"A1048575\"><v>1</v></c></row>"
+                                      "<row r=\"1048576\"><c r=\"A1048576\"><v>2</v></c></row>")));
+    auto book = openWorkbook(dir.file("last_rows.xlsx"));
+    book->selectSheet("Gau21");
+    EXPECT_EQ(book->cellText(1048576, 1), "2");
+    for (int row = 1048577; row <= 1048579; ++row) {
+        EXPECT_EQ(book->cellText(row, 1), "") << row;
+    }
     // A dimension that claims a million rows changes nothing.
     std::string sheet = worksheetXml("<row r=\"5\"><c><v>1</v></c></row>");
     sheet.replace(sheet.find("A1\""), 3, "A1:XFD1048576\"");
