@@ -76,6 +76,7 @@ TEST_F(RunWarningsTest, CleanWorkbookShowsNoBoxAndTheSavedMessageComesFirst) {
 TEST_F(RunWarningsTest, DuplicatesAndNrAreFoundAsTheTaxOfficeComparesNumbers) {
     purchase("Gau21", 5, row("2024-01-05", "AB-12", kAlfa));
     purchase("Gau21", 6, row("2024-01-06", "AB-13", kAlfa));
+    purchase("Gau21", 16, row("2024-01-06", "AC-12", kAlfa));  // one letter apart
     // The same supplier (by VAT code) and number on another sheet, written otherwise.
     purchase("Gau9", 5, row("2024-01-07", "ab 12.", kAlfa, "100", "9"));
     // The same number from another supplier, and from a customer: not duplicates.
