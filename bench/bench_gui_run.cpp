@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     const std::string dir = std::string(argv[2]) + "/";
-    writeText(dir + "asmenys.txt", "Bench;;123456789;\r\n");
+    writeText(dir + "asmenys.txt", "Bench;;123456786;\r\n");
     writeText(dir + "_nustatymai.ini", "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=BENCH\r\n");
 
     AnsweringBoxes boxes;

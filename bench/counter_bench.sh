@@ -35,7 +35,7 @@ without_codes="$workdir/without_codes.xlsx"
     --anonymous-every 10 > /dev/null
 cp "${program:-$build/src/kolvira-cli}" "$workdir/program/kolvira-cli"
 cli="$workdir/program/kolvira-cli"
-arguments=(--payer-code 123456789 --workplace BENCH --from 2024-03-01 --to 2024-03-31
+arguments=(--payer-code 123456786 --workplace BENCH --from 2024-03-01 --to 2024-03-31
            --locale lt_LT)
 
 seconds() {  # wall seconds of one run

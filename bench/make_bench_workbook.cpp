@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "invoices/code_checks.h"
+
 namespace {
 
 // splitmix64: the same workbook from the same seed on every machine and library.
@@ -94,6 +96,11 @@ const char* const kForeign[][3] = {{"DE", "Holz Handel GmbH", "9"},
                                    {"EE", "OÜ Tallinna Kaubad", "9"},
                                    {"FI", "Suomen Puu Oy", "8"}};
 
+// Lithuanian codes end in their check digit, as a real month's counterparts' codes do.
+std::string withCheckDigit(const std::string& digits) {
+    return digits + static_cast<char>('0' + lithuanianCheckDigit(digits));
+}
+
 Counterpart makeCounterpart(Random& random) {
     Counterpart c;
     const int kind = random.below(100);
@@ -116,16 +123,16 @@ Counterpart makeCounterpart(Random& random) {
                 c.name = word + " & Ko, UAB";
                 break;
         }
-        c.companyCode = "30" + random.digits(7);
-        c.vatCode =
-            "LT" + (random.percent(70) ? "1" + random.digits(8) : "1000" + random.digits(8));
+        c.companyCode = withCheckDigit("30" + random.digits(6));
+        c.vatCode = "LT" + withCheckDigit(random.percent(70) ? "1" + random.digits(6) + "1"
+                                                             : "1000" + random.digits(6) + "1");
         c.numericCode = random.percent(20);
         if (random.percent(90)) {
             c.country = "LT";
         }
     } else if (kind < 76) {  // a company outside VAT
         c.name = "VšĮ „" + std::string(random.pick(kWords)) + "“";
-        c.companyCode = "30" + random.digits(7);
+        c.companyCode = withCheckDigit("30" + random.digits(6));
         c.country = random.percent(50) ? "LT" : "";
     } else if (kind < 86) {  // a foreign company
         const auto& foreign = random.pick(kForeign);
@@ -134,7 +141,7 @@ Counterpart makeCounterpart(Random& random) {
         c.country = random.percent(50) ? foreign[0] : "";
     } else {  // a person with a personal code
         c.name = std::string(random.pick(kFirstNames)) + " " + random.pick(kLastNames);
-        c.companyCode = (random.percent(50) ? "3" : "4") + random.digits(10);
+        c.companyCode = withCheckDigit((random.percent(50) ? "3" : "4") + random.digits(9));
         c.country = "LT";
         c.numericCode = random.percent(30);
     }

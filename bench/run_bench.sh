@@ -5,11 +5,13 @@
 # and the peak memory (from /usr/bin/time -v).
 #
 #   bench/run_bench.sh [--build DIR] [--rows N] [--runs N] [--inline-strings] [--xls]
-#                      [--gui] [--workdir DIR] [--validate]
+#                      [--gui] [--workdir DIR] [--validate] [--compare CLI]
 #
 # --xls also times the same workbook as .xls in each round, right after the .xlsx (needs
 # python3-xlwt, at most ~200 000 rows); --gui also times a run through the window (bench_gui_run, offscreen) against the CLI;
 # --validate checks the written file against the schema (../shared/isaf/isaf_1.2.xsd).
+# --compare also times another build of kolvira-cli in each round, right after this one, and
+# prints its median against this one's (for example the build before a change, to see its cost).
 # The files go to /dev/shm when it exists: the output's fsync then costs nothing and the
 # figures are the program's own, as with the workbook in the page cache.
 set -euo pipefail
@@ -23,6 +25,7 @@ xls=0
 gui=0
 validate=0
 workdir=""
+compare=""
 while [ $# -gt 0 ]; do
     case "$1" in
         --build) build=$(cd "$2" && pwd); shift ;;
@@ -33,6 +36,7 @@ while [ $# -gt 0 ]; do
         --gui) gui=1 ;;
         --validate) validate=1 ;;
         --workdir) workdir=$2; shift ;;
+        --compare) compare=$(realpath "$2"); shift ;;
         *) echo "unknown option $1" >&2; exit 2 ;;
     esac
     shift
@@ -42,7 +46,7 @@ if [ -z "$workdir" ]; then
     [ -d "$base" ] && [ -w "$base" ] || base=${TMPDIR:-/tmp}
     workdir="$base/kolvira-bench"
 fi
-mkdir -p "$workdir/app" "$workdir/out"
+mkdir -p "$workdir/app" "$workdir/out" "$workdir/compare"
 
 cli="$workdir/app/kolvira-cli"
 cp "$build/src/kolvira-cli" "$cli"
@@ -83,8 +87,9 @@ timed() {
 
 # One kolvira-cli run with a fresh settings file (the automatic counterpart numbers start at 1).
 cli_run() {
-    rm -f "$workdir/app/_nustatymai.ini"
-    timed "$cli" --payer-code 123456789 --workplace BENCH "${period[@]}" \
+    local program=${2:-$cli}
+    rm -f "$(dirname "$program")/_nustatymai.ini"
+    timed "$program" --payer-code 123456786 --workplace BENCH "${period[@]}" \
         --output-dir "$workdir/out" "$1"
 }
 
@@ -118,12 +123,19 @@ echo "workbook $book ($(stat -c %s "$book") bytes, $rows rows), $runs runs, $(np
 : > "$workdir/unzip.txt"
 : > "$workdir/cli.txt"
 : > "$workdir/xls.txt"
+: > "$workdir/compare.txt"
+[ -n "$compare" ] && cp "$compare" "$workdir/compare/kolvira-cli"
 for run in $(seq "$runs"); do
     u=$(unzip_run "$book")
     c=$(cli_run "$book")
     echo "$u" >> "$workdir/unzip.txt"
     echo "$c" >> "$workdir/cli.txt"
     echo "run $run: unzip -p $u; kolvira-cli $c (wall s, cpu s[, peak KiB])"
+    if [ -n "$compare" ]; then
+        c=$(cli_run "$book" "$workdir/compare/kolvira-cli")
+        echo "$c" >> "$workdir/compare.txt"
+        echo "run $run: compared kolvira-cli $c"
+    fi
     if [ "$xls" -eq 1 ]; then
         sed 's|<FileDateCreated>[^<]*<|<|' "$(cat "$workdir/stdout.txt")" > "$workdir/from-xlsx.xml"
         c=$(cli_run "$xls_book")
@@ -139,6 +151,9 @@ printf "%-26s median %.3f s wall, %.3f s cpu\n" "unzip -p" "$unzip_median" "$unz
 report "kolvira-cli vs unzip -p" "$workdir/cli.txt" "$unzip_median" "$unzip_cpu"
 cli_median=$(cut -d' ' -f1 "$workdir/cli.txt" | median)
 cli_cpu=$(cut -d' ' -f2 "$workdir/cli.txt" | median)
+if [ -n "$compare" ]; then
+    report "$compare vs kolvira-cli" "$workdir/compare.txt" "$cli_median" "$cli_cpu"
+fi
 saved=$(cat "$workdir/stdout.txt")
 echo "saved $saved ($(stat -c %s "$saved") bytes)"
 

@@ -64,13 +64,13 @@ timed() {
 isaf_file() {
     local n=$1 book="$workdir/book-$1.xlsx" out="$workdir/check-$1"
     [ -s "$book" ] || "$build/bench/make_bench_workbook" "$book" "$n" > /dev/null
-    if [ ! -s "$out/Kolvira_123456789_202403_BENCH.xml" ]; then
+    if [ ! -s "$out/Kolvira_123456786_202403_BENCH.xml" ]; then
         mkdir -p "$out"
         rm -f "$workdir/app/_nustatymai.ini"
-        "$cli" --payer-code 123456789 --workplace BENCH --from 2024-03-01 --to 2024-03-31 \
+        "$cli" --payer-code 123456786 --workplace BENCH --from 2024-03-01 --to 2024-03-31 \
             --output-dir "$out" "$book" > /dev/null
     fi
-    echo "$out/Kolvira_123456789_202403_BENCH.xml"
+    echo "$out/Kolvira_123456786_202403_BENCH.xml"
 }
 
 summary_line() {  # label, file of "wall cpu peak" lines, file size in bytes

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } folder;
     FUZZ_CHECK(folder.made);
     writeFuzzFile(path, std::string_view(reinterpret_cast<const char*>(data), size));
-    const FileCheckResult result = checkIsafFile(path);
+    const FileCheckResult result = checkIsafFile(path, Date{2024, 2, 10});
 
     FUZZ_CHECK(result.findings.size() + result.notListed == result.errors + result.warnings);
     FUZZ_CHECK((result.outcome == CheckOutcome::Clean) == (result.findings.empty()));

@@ -31,4 +31,9 @@ class MessageBoxes {
     virtual Answer showAligned(MessageKind kind, const std::string& text) {
         return show(kind, text);
     }
+    // A list to read and keep: the same box with a button that copies its whole text.
+    virtual Answer showCopyable(MessageKind kind, const std::string& text,
+                                const std::string& title) {
+        return showTitled(kind, text, title);
+    }
 };

@@ -3,6 +3,7 @@
 #include <unicode/stringpiece.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/utf8.h>
 
 std::string_view trimmed(std::string_view text) {
     const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
@@ -15,15 +16,20 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    const auto isAscii = [](std::string_view text) {
-        for (const char c : text) {
-            if (static_cast<unsigned char>(c) >= 0x80) {
-                return false;
-            }
+namespace {
+
+bool isAscii(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
         }
-        return true;
-    };
+    }
+    return true;
+}
+
+}  // namespace
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     if (isAscii(a) && isAscii(b)) {  // nearly every name: no trip through UTF-16
         if (a.size() != b.size()) {
             return false;
@@ -64,4 +70,50 @@ std::string_view firstCharacters(std::string_view utf8, std::size_t count) {
         }
     }
     return utf8.substr(0, end);
+}
+
+std::string caseFolded(std::string_view utf8) {
+    if (isAscii(utf8)) {  // nearly every name: no trip through UTF-16
+        std::string folded(utf8);
+        for (char& c : folded) {
+            if (c >= 'A' && c <= 'Z') {
+                c = static_cast<char>(c + 32);
+            }
+        }
+        return folded;
+    }
+    auto text = icu::UnicodeString::fromUTF8(
+        icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+    std::string folded;
+    text.foldCase(U_FOLD_CASE_DEFAULT).toUTF8String(folded);
+    return folded;
+}
+
+std::string lettersAndDigitsUpperCased(std::string_view utf8) {
+    std::string kept;
+    kept.reserve(utf8.size());
+    const auto* bytes = reinterpret_cast<const uint8_t*>(utf8.data());
+    const auto length = static_cast<int32_t>(utf8.size());
+    for (int32_t at = 0; at < length;) {
+        if (bytes[at] < 0x80) {
+            const char c = static_cast<char>(bytes[at++]);
+            if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')) {
+                kept += c;
+            } else if (c >= 'a' && c <= 'z') {
+                kept += static_cast<char>(c - 32);
+            }
+            continue;
+        }
+        UChar32 c = 0;
+        U8_NEXT(bytes, at, length, c);
+        if (c < 0 || !u_isalnum(c)) {
+            continue;  // a byte that is not UTF-8 is neither a letter nor a digit
+        }
+        c = u_toupper(c);
+        uint8_t encoded[U8_MAX_LENGTH];
+        int32_t size = 0;
+        U8_APPEND_UNSAFE(encoded, size, c);
+        kept.append(reinterpret_cast<const char*>(encoded), static_cast<std::size_t>(size));
+    }
+    return kept;
 }

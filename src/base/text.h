@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 // The few text helpers every layer shares: one trim, one comparison that ignores letter case,
-// one count of UTF-8 characters.
+// one count of UTF-8 characters, and the two keys that compare texts as the tax
+// administration's cross-check does.
 
 // Without leading and trailing characters whose code is 32 or less (blanks, line ends and
 // other control characters).
@@ -25,3 +27,11 @@ std::size_t characterCount(std::string_view utf8);
 
 // At most the first `count` characters of UTF-8 text.
 std::string_view firstCharacters(std::string_view utf8, std::size_t count);
+
+// The text case-folded, for every script: two texts equal without regard to letter case give
+// the same key ("Ąžuolas" and "ĄŽUOLAS").
+std::string caseFolded(std::string_view utf8);
+
+// Only the letters and digits of the text (of every script), upper-cased: "ab nr.12/3" gives
+// "ABNR123". How invoice numbers are compared when the buyer's and the seller's are matched.
+std::string lettersAndDigitsUpperCased(std::string_view utf8);

@@ -33,7 +33,7 @@ int runCheckCommand(const CliOptions& options) {
     }
     FileCheckResult result;
     try {
-        result = checkIsafFile(path);
+        result = checkIsafFile(path, localToday());
     } catch (const std::exception& error) {
         std::cerr << "Programos klaida: " << error.what() << '\n';
         return kProgramFaultExit;

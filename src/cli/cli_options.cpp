@@ -4,7 +4,7 @@ const char* const kCliUsage =
     "Naudojimas / Usage:\n"
     "  kolvira-cli [--payer-code KODAS] [--workplace PAVADINIMAS] [--from YYYY-MM-DD]\n"
     "              [--to YYYY-MM-DD] [--locale LOKALĖ] [--output-dir APLANKAS] [--summary]\n"
-    "              KNYGA.xlsx\n"
+    "              [--strict] [--format text|json] KNYGA.xlsx\n"
     "  kolvira-cli --check [--format text|json] RINKMENA.xml\n"
     "\n"
     "Suformuoja i.SAF 1.2 rinkmeną iš sąskaitų faktūrų darbo knygos (.xlsx arba .xls).\n"
@@ -32,24 +32,30 @@ const char* const kCliUsage =
     "                          skaičius, apmokestinamoji vertė, PVM suma).\n"
     "                          After the path, a table per side and tax code: invoices,\n"
     "                          taxable value, VAT amount.\n"
+    "  --strict                Išsaugojus rinkmeną su įspėjimais baigti kodu 6.\n"
+    "                          A saved file with warnings exits 6 instead of 0.\n"
     "  --check RINKMENA.xml    Patikrinti bet kurią i.SAF 1.2 rinkmeną: schemą, PVM tarifus,\n"
     "                          laikotarpį, kontrahentų ID, pavadinimą; suvestinė į stdout,\n"
     "                          pastabos į stderr.\n"
     "                          Check any i.SAF 1.2 file: schema, tax rates, period,\n"
     "                          counterpart IDs, file name; the summary on stdout, the\n"
     "                          findings on stderr.\n"
-    "  --format text|json      Su --check: json - vienas JSON objektas į stdout.\n"
-    "                          With --check: json prints one JSON object on stdout.\n"
+    "  --format text|json      json - vienas JSON objektas į stdout (baigtis, kelias, klaidos,\n"
+    "                          įspėjimai, suvestinė) vietoje teksto.\n"
+    "                          json prints one JSON object on stdout (outcome, path, errors,\n"
+    "                          warnings, summary) instead of text.\n"
     "  --help                  Ši pagalba. This help.\n"
     "\n"
     "Išėjimo kodai / exit codes:\n"
-    "  0 rinkmena išsaugota (kelias išvedamas) / file saved (its path on stdout)\n"
+    "  0 rinkmena išsaugota (kelias išvedamas; įspėjimai į stderr) / file saved (its path on\n"
+    "    stdout, warnings on stderr)\n"
     "  1 blogai užpildyti langeliai / badly filled cells (the list on stderr)\n"
     "  2 trūksta ar neteisingi duomenys / missing or invalid input, beyond the i.SAF caps, or\n"
     "    an automatic counter in _nustatymai.ini that cannot go on\n"
     "  3 darbo knygos nepavyko perskaityti / the workbook cannot be read\n"
     "  4 laikotarpio įrašų nerasta / no rows of the period\n"
     "  5 nepavyko įrašyti failo / a file could not be written\n"
+    "  6 su --strict: išsaugota, bet yra įspėjimų / with --strict: saved, with warnings\n"
     "  70 programos klaida / a fault of the program itself\n"
     "Tikrinant (--check) / checking:\n"
     "  0 klaidų nerasta / no findings, 1 klaidos / schema or logical errors,\n"
@@ -67,8 +73,8 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& argume
             options.help = true;
             return options;
         }
-        if (argument == "--summary") {
-            options.summary = true;
+        if (argument == "--summary" || argument == "--strict") {
+            (argument == "--summary" ? options.summary : options.strict) = true;
             runOption = true;
             continue;
         }
@@ -127,10 +133,6 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& argume
     }
     if (options.check && runOption) {
         error = "Su --check galima nurodyti tik --format ir vieną rinkmeną.";
-        return std::nullopt;
-    }
-    if (!options.check && options.format != "text") {
-        error = "--format json galima tik su --check.";
         return std::nullopt;
     }
     if (!haveWorkbook) {

@@ -14,6 +14,7 @@ struct CliOptions {
     std::optional<std::string> outputDir;
     std::string workbook;  // with --check, the i.SAF file to check
     bool summary = false;
+    bool strict = false;  // a saved file with warnings exits 6
     bool help = false;
     bool check = false;
     std::string format = "text";  // text or json

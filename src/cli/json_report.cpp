@@ -30,6 +30,10 @@ const char* outcomeName(CheckOutcome outcome) {
     return "errors";
 }
 
+JsonObject nullOr(const std::string& text) {
+    return text.empty() ? JsonObject(nullptr) : JsonObject(text);
+}
+
 JsonObject sideJson(const TotalsByTaxCode& side) {
     JsonObject rows = JsonObject::array();
     for (const auto& [code, totals] : side) {
@@ -69,6 +73,66 @@ JsonObject checkReportJson(const FileCheckResult& result, const std::string& fil
     report["not_listed"] = result.notListed;
     report["summary"] =
         result.outcome == CheckOutcome::NotIsaf ? JsonObject(nullptr) : summaryJson(result.summary);
+    return report;
+}
+
+const char* runOutcomeName(RunOutcome outcome) {
+    switch (outcome) {
+        case RunOutcome::MissingWorkplace:
+            return "missing_workplace";
+        case RunOutcome::MissingPayer:
+            return "missing_payer";
+        case RunOutcome::MissingWorkbook:
+            return "missing_workbook";
+        case RunOutcome::BadPeriod:
+            return "bad_period";
+        case RunOutcome::UnreadableWorkbook:
+            return "unreadable_workbook";
+        case RunOutcome::SettingsNotWritable:
+            return "settings_not_writable";
+        case RunOutcome::OutputNotWritable:
+            return "output_not_writable";
+        case RunOutcome::BeyondSchemaCaps:
+            return "beyond_schema_caps";
+        case RunOutcome::BadlyFilledCells:
+            return "badly_filled_cells";
+        case RunOutcome::NoRows:
+            return "no_rows";
+        case RunOutcome::Saved:
+            return "saved";
+        case RunOutcome::CounterCannotGoOn:
+            return "counter_cannot_go_on";
+        case RunOutcome::ProgramFault:
+            return "program_fault";
+        case RunOutcome::Cancelled:
+            return "cancelled";
+    }
+    return "program_fault";
+}
+
+JsonObject runReportJson(const RunResult& result, const std::string& workbook,
+                         const std::optional<std::string>& message,
+                         const std::optional<IsafSummary>& summary) {
+    JsonObject errors = JsonObject::array();
+    for (const CellRemark& error : result.errors) {
+        errors.push_back({{"sheet", error.sheet}, {"cell", error.cell}, {"text", error.text}});
+    }
+    JsonObject warnings = JsonObject::array();
+    for (const CellWarning& warning : result.warnings.listed()) {
+        warnings.push_back({{"sheet", nullOr(warning.remark.sheet)},
+                            {"cell", nullOr(warning.remark.cell)},
+                            {"code", std::string(warningCodeName(warning.code))},
+                            {"text", warning.remark.text}});
+    }
+    JsonObject report;
+    report["outcome"] = runOutcomeName(result.outcome);
+    report["workbook"] = workbook;
+    report["path"] = nullOr(result.savedPath);
+    report["message"] = message ? JsonObject(*message) : JsonObject(nullptr);
+    report["errors"] = std::move(errors);
+    report["warnings"] = std::move(warnings);
+    report["not_listed"] = result.warnings.notListed();
+    report["summary"] = summary ? summaryJson(*summary) : JsonObject(nullptr);
     return report;
 }
 

@@ -8,6 +8,7 @@
 #include "base/program_settings.h"
 #include "cli/check_command.h"
 #include "cli/cli_options.h"
+#include "cli/json_report.h"
 #include "frontend/locale_settings.h"
 #include "frontend/standard_folders.h"
 #include "isaf/summary.h"
@@ -36,21 +37,39 @@ class NoDesktop : public DesktopShell {
     bool open(const std::string&) override { return true; }
 };
 
-// The run's prompts on a terminal: messages on stderr, the saved path on stdout, and no
-// one to answer a question.
+// The run's prompts on a terminal: messages and warnings on stderr, the saved path on stdout,
+// and no one to answer a question. For a JSON report nothing is printed: the report says it
+// all, the last message included.
 class TerminalPrompts : public RunPrompts {
   public:
+    explicit TerminalPrompts(bool quiet) : quiet_(quiet) {}
+
     Answer showMessage(MessageKind kind, const std::string& text) override {
-        std::cerr << plainLines(text) << '\n';
+        lastMessage = plainLines(text);
+        if (!quiet_) {
+            std::cerr << *lastMessage << '\n';
+        }
         return kind == MessageKind::Confirmation ? Answer::No : Answer::Ok;
     }
-    void showSaved(const std::string& path) override { std::cout << path << '\n'; }
+    void showSaved(const std::string& path) override {
+        if (!quiet_) {
+            std::cout << path << '\n';
+        }
+    }
+    void showWarnings(const WarningList& warnings) override {
+        if (!quiet_) {
+            std::cerr << warnings.text() << '\n';
+        }
+    }
     void markWorkplaceMissing() override {}
     void editPayer() override {}
     void newPayer() override {}
     DesktopShell& desktop() override { return desktop_; }
 
+    std::optional<std::string> lastMessage;
+
   private:
+    bool quiet_;
     NoDesktop desktop_;
 };
 
@@ -63,10 +82,11 @@ std::optional<Date> parseDate(const std::string& text) {
     return Date::make(y, m, d);
 }
 
-int exitCodeOf(RunOutcome outcome) {
+int exitCodeOf(const RunResult& result, bool strict) {
+    const RunOutcome outcome = result.outcome;
     switch (outcome) {
         case RunOutcome::Saved:
-            return 0;
+            return strict && !result.warnings.empty() ? 6 : 0;
         case RunOutcome::BadlyFilledCells:
             return 1;
         case RunOutcome::MissingWorkplace:
@@ -145,32 +165,52 @@ int main(int argc, char** argv) {
     inputs.programVersion = settings.programVersion();
     inputs.regional = regionalSettingsFrom(
         options->locale ? QLocale(QString::fromStdString(*options->locale)) : QLocale::system());
-    inputs.period = previousMonth(localToday());
+    inputs.today = localToday();
+    inputs.period = previousMonth(inputs.today);
+    const bool json = options->format == "json";
+    // A run that ends before it starts: its message, as text or as the report.
+    const auto refuse = [&](RunOutcome outcome, const std::string& message) {
+        if (json) {
+            RunResult result;
+            result.outcome = outcome;
+            std::cout << jsonText(runReportJson(result, options->workbook, message, {})) << '\n';
+        } else {
+            std::cerr << message << '\n';
+        }
+        return 2;
+    };
     if (options->from || options->to) {
         const auto from = options->from ? parseDate(*options->from) : inputs.period.from;
         const auto to = options->to ? parseDate(*options->to) : inputs.period.to;
         if (!from || !to) {
-            std::cerr << "Neteisingas laikotarpis.\n";
-            return 2;
+            return refuse(RunOutcome::BadPeriod, "Neteisingas laikotarpis.");
         }
         inputs.period = {*from, *to};
     }
 
     inputs.outputFolder = options->outputDir.value_or(paths.outputFolder());
-    TerminalPrompts prompts;
+    TerminalPrompts prompts(json);
     SilentProgress progress;
     std::optional<IsafSummary> summary;
     const Exporter exporter = [&](const InvoiceBook& book, const RunInputs& in, Progress& p) {
         std::string saved = exportIsafFile(book, in, p);
-        if (options->summary) {
+        if (options->summary || json) {
             summary = summarize(book);
         }
         return saved;
     };
     const RunResult result =
         runGeneration(inputs, prompts, progress, settings.file(), openWorkbook, exporter);
-    if (summary) {
+    if (json) {
+        // The error list and the saved message are in the report as data.
+        const bool ownMessage =
+            result.outcome != RunOutcome::Saved && result.outcome != RunOutcome::BadlyFilledCells;
+        std::cout << jsonText(runReportJson(result, options->workbook,
+                                            ownMessage ? prompts.lastMessage : std::nullopt,
+                                            summary))
+                  << '\n';
+    } else if (summary) {
         std::cout << '\n' << formatSummary(*summary);
     }
-    return exitCodeOf(result.outcome);
+    return exitCodeOf(result, options->strict);
 }

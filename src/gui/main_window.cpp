@@ -20,8 +20,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "base/kept_file.h"
 #include "base/folders.h"
+#include "base/kept_file.h"
 #include "frontend/locale_settings.h"
 #include "gui/file_dialog.h"
 #include "gui/payer_dialog.h"
@@ -422,12 +422,10 @@ void MainWindow::onCheckFileClicked() {
     actionLabel_->repaint();
     FileCheckResult result;
     try {
-        result = checkIsafFile(*path);
+        result = checkIsafFile(*path, services_.today());
     } catch (const std::exception& fault) {
         endBusy();
-        services_.boxes->show(
-            MessageKind::Error,
-            std::string("Tikrinant rinkmeną įvyko programos klaida: ") + fault.what());
+        services_.boxes->show(MessageKind::Error, std::string("Programos klaida: ") + fault.what());
         return;
     }
     endBusy();
@@ -687,6 +685,7 @@ RunInputs MainWindow::inputs() {
     in.regional = services_.regional();
     in.programVersion = programVersion_;
     in.outputFolder = paths_.outputFolder();
+    in.today = services_.today();
     return in;
 }
 
@@ -764,6 +763,11 @@ Answer MainWindow::showMessage(MessageKind kind, const std::string& text) {
 void MainWindow::showSaved(const std::string& path) {
     showProgress();
     services_.boxes->showWithPath(MessageKind::Information, savedMessageText(path), path);
+}
+
+void MainWindow::showWarnings(const WarningList& warnings) {
+    showProgress();
+    services_.boxes->showCopyable(MessageKind::Warning, warnings.text(), "Įspėjimai");
 }
 
 // The run asks for a payer: the selected one is edited; with none selected (first start, after

@@ -109,6 +109,7 @@ class MainWindow : public QMainWindow, private RunPrompts, private Progress {
     void markWorkplaceMissing() override;
     Answer showMessage(MessageKind kind, const std::string& text) override;
     void showSaved(const std::string& path) override;
+    void showWarnings(const WarningList& warnings) override;
     void editPayer() override;
     void newPayer() override;
     DesktopShell& desktop() override;

@@ -45,7 +45,11 @@ QString MessageDialog::titleOf(MessageKind kind) {
 }
 
 MessageDialog::MessageDialog(MessageKind kind, const QString& title, const QString& text,
-                             const QString& path, QWidget* parent, Font font)
+                             QWidget* parent)
+    : MessageDialog(kind, title, text, parent, Options()) {}
+
+MessageDialog::MessageDialog(MessageKind kind, const QString& title, const QString& text,
+                             QWidget* parent, const Options& options)
     : QDialog(parent), answer_(kind == MessageKind::Confirmation ? Answer::No : Answer::Ok) {
     setObjectName(QStringLiteral("message_box"));
     setWindowTitle(title);
@@ -60,7 +64,7 @@ MessageDialog::MessageDialog(MessageKind kind, const QString& title, const QStri
 
     const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
     const QRect available = screen->availableGeometry();
-    const QFont textFont = font == Font::FixedPitch
+    const QFont textFont = options.font == Font::FixedPitch
                                ? QFontDatabase::systemFont(QFontDatabase::FixedFont)
                                : this->font();
     const QFontMetrics metrics(textFont);
@@ -68,8 +72,8 @@ MessageDialog::MessageDialog(MessageKind kind, const QString& title, const QStri
     for (const QString& line : text.split(QLatin1Char('\n'))) {
         widest = std::max(widest, metrics.horizontalAdvance(line));
     }
-    const bool scrolls = text.count(QLatin1Char('\n')) > 25 || text.size() > 3000 ||
-                         widest > available.width() * 7 / 10;
+    const bool scrolls = options.scrolls || text.count(QLatin1Char('\n')) > 25 ||
+                         text.size() > 3000 || widest > available.width() * 7 / 10;
     if (scrolls) {
         auto* view = new QPlainTextEdit(text, this);
         view->setObjectName(QStringLiteral("message_text"));
@@ -105,15 +109,12 @@ MessageDialog::MessageDialog(MessageKind kind, const QString& title, const QStri
         main = buttons_->addButton(QDialogButtonBox::Ok);
     }
     main->setDefault(true);
-    if (!path.isEmpty()) {
-        const bool address = path.contains(QStringLiteral("://"));
-        auto* copy = buttons_->addButton(
-            address ? QStringLiteral("Kopijuoti adresą") : QStringLiteral("Kopijuoti kelią"),
-            QDialogButtonBox::ActionRole);
-        copy->setObjectName(QStringLiteral("btn_copy_path"));
+    if (!options.copied.isEmpty()) {
+        auto* copy = buttons_->addButton(options.copyCaption, QDialogButtonBox::ActionRole);
+        copy->setObjectName(QStringLiteral("btn_copy"));
         copy->setAutoDefault(false);
         connect(copy, &QPushButton::clicked, this,
-                [path] { QGuiApplication::clipboard()->setText(path); });
+                [copied = options.copied] { QGuiApplication::clipboard()->setText(copied); });
     }
     connect(buttons_, &QDialogButtonBox::clicked, this, &MessageDialog::onClicked);
     layout->addWidget(buttons_);

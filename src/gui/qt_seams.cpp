@@ -1,5 +1,6 @@
 #include "gui/qt_seams.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -20,26 +21,37 @@ QString boxText(const std::string& text) {
 }
 
 Answer QtMessageBoxes::show(MessageKind kind, const std::string& text) {
-    return MessageDialog(kind, MessageDialog::titleOf(kind), boxText(text), QString(), parent_)
-        .ask();
+    return MessageDialog(kind, MessageDialog::titleOf(kind), boxText(text), parent_).ask();
 }
 
 Answer QtMessageBoxes::showTitled(MessageKind kind, const std::string& text,
                                   const std::string& title) {
-    return MessageDialog(kind, QString::fromStdString(title), boxText(text), QString(), parent_)
-        .ask();
+    return MessageDialog(kind, QString::fromStdString(title), boxText(text), parent_).ask();
 }
 
 Answer QtMessageBoxes::showWithPath(MessageKind kind, const std::string& text,
                                     const std::string& path) {
-    return MessageDialog(kind, MessageDialog::titleOf(kind), boxText(text),
-                         QString::fromStdString(path), parent_)
-        .ask();
+    MessageDialog::Options options;
+    options.copied = QString::fromStdString(path);
+    options.copyCaption = options.copied.contains(QStringLiteral("://"))
+                              ? QStringLiteral("Kopijuoti adresą")
+                              : QStringLiteral("Kopijuoti kelią");
+    return MessageDialog(kind, MessageDialog::titleOf(kind), boxText(text), parent_, options).ask();
 }
 
 Answer QtMessageBoxes::showAligned(MessageKind kind, const std::string& text) {
-    return MessageDialog(kind, MessageDialog::titleOf(kind), boxText(text), QString(), parent_,
-                         MessageDialog::Font::FixedPitch)
+    MessageDialog::Options options;
+    options.font = MessageDialog::Font::FixedPitch;
+    return MessageDialog(kind, MessageDialog::titleOf(kind), boxText(text), parent_, options).ask();
+}
+
+Answer QtMessageBoxes::showCopyable(MessageKind kind, const std::string& text,
+                                    const std::string& title) {
+    MessageDialog::Options options;
+    options.copied = boxText(text);
+    options.copyCaption = QStringLiteral("Kopijuoti");
+    options.scrolls = true;
+    return MessageDialog(kind, QString::fromStdString(title), options.copied, parent_, options)
         .ask();
 }
 

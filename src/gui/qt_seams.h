@@ -21,6 +21,9 @@ class QtMessageBoxes : public MessageBoxes {
     Answer showWithPath(MessageKind kind, const std::string& text,
                         const std::string& path) override;
     Answer showAligned(MessageKind kind, const std::string& text) override;
+    // The scrolling box, however short the list, with "Kopijuoti" for the whole text.
+    Answer showCopyable(MessageKind kind, const std::string& text,
+                        const std::string& title) override;
 
   private:
     QWidget* parent_;

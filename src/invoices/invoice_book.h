@@ -103,6 +103,9 @@ struct Invoice {
     bool registrationFromEmptyCell = false;
     bool multiRate = false;
     std::optional<std::int8_t> sheetRate;
+    // Multi-rate: bit i is set when the sheet's group of columns i (0-4) gave one of the lines,
+    // so that a line's cells can be named.
+    std::uint8_t lineGroups = 0;
 };
 
 // The invoices and counterparts of one side, the invoices in the order they were read.

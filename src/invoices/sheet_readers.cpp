@@ -35,27 +35,26 @@ constexpr std::size_t kMaxInvoiceNumber = 70;
 constexpr std::size_t kMaxCode = 35;  // company code and VAT code
 constexpr std::size_t kMaxName = 256;
 
-constexpr int kColumnA = 1;
-constexpr int kColumnB = 2;
-constexpr int kColumnC = 3;
-constexpr int kColumnD = 4;
-constexpr int kTaxLines = 5;
+constexpr int kColumnA = kDateColumn;
+constexpr int kColumnB = kNumberColumn;
+constexpr int kColumnC = kTypeColumn;
+constexpr int kColumnD = kRegistrationDateColumn;
+constexpr int kTaxLines = kTaxLinesOfMultiRate;
 
-// Where the sheets of one side keep their columns, and where their rows go. A sales sheet has
-// no registration date, so its columns after C lie one place to the left.
+// Where the sheets of one side keep their columns (sheet_table.h), and where their rows go.
 struct SheetLayout {
     bool hasRegistrationDate;
-    int vatCodeColumn;  // followed by the name, company code, country and taxable value
+    int vatCodeColumn;
     Ledger InvoiceBook::*ledger;
 
-    int nameColumn() const { return vatCodeColumn + 1; }
-    int companyCodeColumn() const { return vatCodeColumn + 2; }
-    int countryColumn() const { return vatCodeColumn + 3; }
-    int valueColumn() const { return vatCodeColumn + 4; }
+    int nameColumn() const { return SheetColumns{vatCodeColumn}.name(); }
+    int companyCodeColumn() const { return SheetColumns{vatCodeColumn}.companyCode(); }
+    int countryColumn() const { return SheetColumns{vatCodeColumn}.country(); }
+    int valueColumn() const { return SheetColumns{vatCodeColumn}.value(); }
 };
 
-const SheetLayout kPurchaseLayout{true, 5, &InvoiceBook::purchases};
-const SheetLayout kSalesLayout{false, 4, &InvoiceBook::sales};
+const SheetLayout kPurchaseLayout{true, sheetColumns(1).vatCode, &InvoiceBook::purchases};
+const SheetLayout kSalesLayout{false, sheetColumns(7).vatCode, &InvoiceBook::sales};
 
 struct Row {
     bool aFilled = false;  // the A cell holds something
@@ -72,6 +71,7 @@ struct Row {
     bool valueCellEmpty = false;  // the single taxable value cell
     Money singleValue;            // the single taxable value as rounded
     std::vector<TaxLine> lines;   // the single one, or the coded ones of a multi-rate sheet
+    std::uint8_t lineGroups = 0;  // multi-rate: which of the five groups of columns they are
 };
 
 bool isBlankCell(const CellValue& value) {
@@ -227,6 +227,7 @@ class SheetReader {
         row.singleValue = Money{};
         row.lines.clear();
         row.lines.reserve(kind_.multiRate ? kTaxLines : 1);
+        row.lineGroups = 0;
         if (kind_.multiRate) {
             readTaxLines(row);
         } else {
@@ -337,6 +338,7 @@ class SheetReader {
             if (!line.code.empty()) {
                 anyTaxCode = true;
                 row.lines.push_back(std::move(line));
+                row.lineGroups = static_cast<std::uint8_t>(row.lineGroups | (1u << i));
             }
         }
         // Without a coded line the invoice would have no document total, which the file
@@ -421,6 +423,7 @@ class SheetReader {
             invoice.sheetRate = static_cast<std::int8_t>(*kind_.rate);
         }
         invoice.lines = std::move(row.lines);
+        invoice.lineGroups = row.lineGroups;
         invoice.sheet = static_cast<std::uint8_t>(sheetNumber_);
         invoice.row = row_;
     }

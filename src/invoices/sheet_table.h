@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // The twelve sheets of the workbook by sheet number: 1-6 purchases, 7-12 sales. The readers,
@@ -39,3 +40,33 @@ constexpr const SheetKind& sheetKind(int sheetNumber) {
 }
 
 constexpr int kFirstDataRow = 5;
+
+// Where the sheets keep an invoice's cells (1 = A): the readers read them there, and the error
+// list and the warnings name them. A sales sheet has no registration date, so its columns after
+// C lie one place to the left.
+constexpr int kDateColumn = 1;
+constexpr int kNumberColumn = 2;
+constexpr int kTypeColumn = 3;
+constexpr int kRegistrationDateColumn = 4;  // purchase sheets only
+constexpr int kTaxLinesOfMultiRate = 5;
+
+struct SheetColumns {
+    int vatCode;  // followed by the name, company code, country and (first) taxable value
+
+    constexpr int name() const { return vatCode + 1; }
+    constexpr int companyCode() const { return vatCode + 2; }
+    constexpr int country() const { return vatCode + 3; }
+    // The taxable value, VAT amount and tax code of a tax line: a single-rate sheet has one
+    // (without a VAT amount on the ...0 and ...- sheets, whose tax code follows the value), a
+    // multi-rate sheet five, three columns each.
+    constexpr int value(int line = 0) const { return vatCode + 4 + 3 * line; }
+};
+
+constexpr SheetColumns sheetColumns(int sheetNumber) {
+    return {isPurchaseSheet(sheetNumber) ? 5 : 4};
+}
+
+// "B12": the column's letter and the row.
+inline std::string cellName(int column, int row) {
+    return static_cast<char>('A' + column - 1) + std::to_string(row);
+}

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "base/date.h"
+#include "invoices/invoice_book.h"
+#include "invoices/warnings.h"
 #include "isaf/check_findings.h"
 
 // The invoices of a checked i.SAF file, typed: what the warnings need to know of them.
-
-enum class InvoiceSide { Purchase, Sales };
 
 // A counterpart as the file names it (SupplierInfo or CustomerInfo, or a master file entry).
 struct CheckedCounterpart {
@@ -22,12 +22,6 @@ struct CheckedCounterpart {
     std::string country;  // empty when nil
 };
 
-struct CheckedTaxLine {
-    long long taxableCents = 0;
-    std::optional<long long> vatCents;  // none when the Amount is nil
-    std::string taxCode;                // empty when nil
-};
-
 struct CheckedInvoice {
     InvoiceSide side = InvoiceSide::Purchase;
     std::string number;
@@ -36,7 +30,9 @@ struct CheckedInvoice {
     std::optional<Date> invoiceDate;
     std::string type;                      // SF, DS, KS, ...
     std::optional<Date> registrationDate;  // purchases only; none when nil
-    std::vector<CheckedTaxLine> taxLines;
+    // One per DocumentTotal: an Amount that is nil gives no VAT amount, a nil TaxCode an empty
+    // code.
+    std::vector<TaxLine> taxLines;
 };
 
 // The invoices in file order. A counterpart is stored once however many invoices name it, and
@@ -51,6 +47,15 @@ struct CheckedInvoices {
     }
 };
 
-// Adds the warnings about a checked file's invoices, as findings of kind Warning naming each
-// invoice by side, number and line. The file check calls it once, after the whole file.
-void addInvoiceWarnings(const CheckedInvoices& invoices, CheckFindings& findings);
+// The header's company code of the payer (RegistrationNumber) and its line.
+struct CheckedPayerCode {
+    std::string code;
+    long line = 0;
+};
+
+// Adds the warnings catalogue's findings about a checked file (warnings.h), of kind Warning,
+// naming each invoice by side, number and line, and the payer's code by its line. The file
+// check calls it once, after the whole file; `today` is the day no date may lie after.
+void addInvoiceWarnings(const CheckedInvoices& invoices,
+                        const std::optional<CheckedPayerCode>& payerCode, Date today,
+                        CheckFindings& findings);

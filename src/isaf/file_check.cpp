@@ -178,7 +178,7 @@ Field counterpartField(Tag tag, bool customer) {
 }
 
 struct TaxLineState {
-    CheckedTaxLine line;
+    TaxLine line;
     bool codeGiven = false;
     bool percentageGiven = false;
     bool percentageNil = false;
@@ -302,7 +302,7 @@ class ReadOnlyFile {
 
 class FileChecker {
   public:
-    explicit FileChecker(std::string path) : path_(std::move(path)) {}
+    FileChecker(std::string path, Date today) : path_(std::move(path)), today_(today) {}
 
     FileCheckResult run();
 
@@ -350,6 +350,7 @@ class FileChecker {
     std::string invoiceLabel() const;
 
     std::string path_;
+    Date today_;
     xmlParserCtxt* parser_ = nullptr;
     std::exception_ptr failure_;
     unsigned long long bytesRead_ = 0;
@@ -437,7 +438,11 @@ FileCheckResult FileChecker::run() {
     if (!findings_.refused()) {
         checkFileName();
         // The warnings about the invoices, once the whole file is read.
-        addInvoiceWarnings(invoices_, findings_);
+        std::optional<CheckedPayerCode> payerCode;
+        if (header_.payerCode) {
+            payerCode = CheckedPayerCode{*header_.payerCode, header_.payerCodeLine};
+        }
+        addInvoiceWarnings(invoices_, payerCode, today_, findings_);
     }
 
     FileCheckResult result;
@@ -803,10 +808,10 @@ void FileChecker::value(Field field, std::string_view text, bool nil, long line)
             registrationDateLine_ = line;
             break;
         case Field::TaxableValue:
-            taxLine_.line.taxableCents = decimalHundredths(text).value_or(0);
+            taxLine_.line.value.cents = decimalHundredths(text).value_or(0);
             break;
         case Field::TaxCode:
-            taxLine_.line.taxCode = nil ? std::string_view() : trimmed(text);
+            taxLine_.line.code = nil ? std::string_view() : trimmed(text);
             taxLine_.codeGiven = true;
             break;
         case Field::TaxPercentage:
@@ -816,7 +821,11 @@ void FileChecker::value(Field field, std::string_view text, bool nil, long line)
             taxLine_.percentageLine = line;
             break;
         case Field::Amount:
-            taxLine_.line.vatCents = nil ? std::nullopt : decimalHundredths(text);
+            if (const auto cents = nil ? std::nullopt : decimalHundredths(text)) {
+                taxLine_.line.vatAmount = Money{*cents};
+            } else {
+                taxLine_.line.vatAmount.reset();
+            }
             break;
         case Field::None:
             break;
@@ -858,7 +867,7 @@ std::string FileChecker::invoiceLabel() const {
 // the rows of its sheets without a rate, whatever their code. A code the table does not list
 // is left alone.
 void FileChecker::endTaxLine() {
-    const std::string& code = taxLine_.line.taxCode;
+    const std::string& code = taxLine_.line.code;
     if (taxLine_.codeGiven && taxLine_.percentageGiven && !taxLine_.percentageNil &&
         code.size() >= 4 && code.size() <= 6 && code.starts_with("PVM") &&
         allDigits(std::string_view(code).substr(3))) {
@@ -898,8 +907,9 @@ void FileChecker::endInvoice() {
     }
     std::vector<TaxLineTotals> totals;
     totals.reserve(invoice_.taxLines.size());
-    for (const CheckedTaxLine& taxLine : invoice_.taxLines) {
-        totals.push_back({taxLine.taxCode, taxLine.taxableCents, taxLine.vatCents.value_or(0)});
+    for (const TaxLine& taxLine : invoice_.taxLines) {
+        totals.push_back(
+            {taxLine.code, taxLine.value.cents, taxLine.vatAmount.value_or(Money{}).cents});
     }
     addInvoiceTotals(purchase ? summary_.purchases : summary_.sales, totals);
     invoices_.invoices.push_back(std::move(invoice_));
@@ -971,8 +981,8 @@ std::string lineText(const CheckFinding& finding) {
 
 }  // namespace
 
-FileCheckResult checkIsafFile(const std::string& path) {
-    return FileChecker(path).run();
+FileCheckResult checkIsafFile(const std::string& path, Date today) {
+    return FileChecker(path, today).run();
 }
 
 std::vector<std::string> checkReportLines(const FileCheckResult& result) {

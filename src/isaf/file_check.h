@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/date.h"
 #include "isaf/check_findings.h"
 #include "isaf/summary.h"
 
@@ -28,10 +29,12 @@ struct FileCheckResult {
 // the i.SAF 1.2 schema the program carries, and checks what the schema cannot express: each
 // TaxPercentage against its TaxCode, each invoice's date against the period of the header
 // (sales by InvoiceDate, purchases by RegistrationAccountDate), the counterparts' IDs, and a
-// file name of the form "Kolvira_<code>_<yyyyMM>_<part>.xml" against the header.
+// file name of the form "Kolvira_<code>_<yyyyMM>_<part>.xml" against the header; then the
+// warnings catalogue's checks of the invoices and the payer's code, with `today` the day no
+// date may lie after.
 // A DOCTYPE (and so any entity or external reference), elements nested more than 64 deep, a
 // text longer than 1 MiB and a file larger than 4 GiB are refused.
-FileCheckResult checkIsafFile(const std::string& path);
+FileCheckResult checkIsafFile(const std::string& path, Date today);
 
 // The findings as lines of text, under a heading per kind, each "Eilutė N: " and its sentence,
 // then one closing line with the verdict: what the window's list shows and what kolvira-cli

@@ -1,8 +1,5 @@
 #include "isaf/invoice_elements.h"
 
-#include <algorithm>
-#include <charconv>
-
 #include "base/text.h"
 #include "invoices/conversions.h"
 
@@ -137,39 +134,4 @@ void writeDocumentTotal(IsafDocument& document, const TaxLine& line,
 
 std::string taxPercentageForCode(std::string_view number) {
     return listedTaxPercentage(number).value_or("21");
-}
-
-std::optional<std::string> listedTaxPercentage(std::string_view number) {
-    if (!number.empty() && number.front() == '+') {
-        number.remove_prefix(1);
-    }
-    int code = 0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), code);
-    if (error != std::errc() || end != number.data() + number.size()) {
-        code = 0;
-    }
-    constexpr int kTwentyOne[] = {1, 6, 9, 16, 20, 21, 25, 32, 43};
-    constexpr int kNine[] = {2, 7, 17, 26, 30, 44};
-    constexpr int kFive[] = {3, 8, 18, 27, 31, 37, 40, 45};
-    constexpr int kZero[] = {12, 13, 14, 28, 33, 35, 38, 41, 46};
-    constexpr int kNone[] = {5, 15, 19, 29, 34, 36, 39, 42, 47, 48, 100};
-    const auto holds = [code](const auto& codes) {
-        return std::find(std::begin(codes), std::end(codes), code) != std::end(codes);
-    };
-    if (holds(kTwentyOne)) {
-        return "21";
-    }
-    if (holds(kNine)) {
-        return "9";
-    }
-    if (holds(kFive)) {
-        return "5";
-    }
-    if (holds(kZero)) {
-        return "0";
-    }
-    if (holds(kNone)) {
-        return "";
-    }
-    return std::nullopt;
 }

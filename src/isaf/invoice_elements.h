@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "invoices/invoice_book.h"
+#include "invoices/tax_rates.h"
 #include "isaf/isaf_document.h"
 
 // One Invoice element per invoice of the ledger: first its single-rate invoices, then its
@@ -23,9 +24,6 @@ void writeDocumentTotal(IsafDocument& document, const TaxLine& line,
                         std::optional<Date> vatPointDate2);
 
 // The VAT rate ("21", "9", "5", "0") that the number of a tax code stands for, or the empty
-// text for the codes that carry no rate. Text that is not a whole number counts as 0.
+// text for the codes that carry no rate (listedTaxPercentage); 21 for a number outside the
+// table.
 std::string taxPercentageForCode(std::string_view number);
-
-// The same for the numbers the table lists; nothing for a number outside it, which the writer
-// gives 21 all the same.
-std::optional<std::string> listedTaxPercentage(std::string_view number);

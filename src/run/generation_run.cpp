@@ -4,8 +4,8 @@
 #include <new>
 #include <string_view>
 
-#include "base/kept_file.h"
 #include "base/desktop_shell.h"
+#include "base/kept_file.h"
 #include "invoices/sheet_readers.h"
 #include "isaf/export_xml.h"
 #include "run/counterpart_counter.h"
@@ -13,6 +13,12 @@
 namespace {
 
 constexpr std::string_view kProgramFault = "Programos klaida: ";
+
+RunResult ended(RunOutcome outcome) {
+    RunResult result;
+    result.outcome = outcome;
+    return result;
+}
 
 bool allOf(const std::string& text, bool (*accept)(char)) {
     return std::all_of(text.begin(), text.end(), accept);
@@ -52,7 +58,7 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
     if (!isValidWorkplaceName(inputs.workplaceName)) {
         prompts.showMessage(MessageKind::Error, "Įveskite savo darbo vietos pavadinimą.");
         prompts.markWorkplaceMissing();
-        return {RunOutcome::MissingWorkplace, {}};
+        return ended(RunOutcome::MissingWorkplace);
     }
     if (!isValidPayerCode(inputs.payerCode)) {
         prompts.showMessage(MessageKind::Error, "Įveskite savo įmonės (asmens) kodą.");
@@ -61,20 +67,20 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
         } else {
             prompts.newPayer();
         }
-        return {RunOutcome::MissingPayer, {}};
+        return ended(RunOutcome::MissingPayer);
     }
     if (inputs.workbookPath.empty()) {
         prompts.showMessage(MessageKind::Error, "Dokumentas nepasirinktas");
-        return {RunOutcome::MissingWorkbook, {}};
+        return ended(RunOutcome::MissingWorkbook);
     }
     // A workbook that is not there is no badly filled one.
     if (!fileExists(inputs.workbookPath)) {
         prompts.showMessage(MessageKind::Error, "Dokumentas nerastas: " + inputs.workbookPath);
-        return {RunOutcome::MissingWorkbook, {}};
+        return ended(RunOutcome::MissingWorkbook);
     }
     if (!isValidPeriod(inputs.period)) {
         prompts.showMessage(MessageKind::Error, "Neteisingas laikotarpis.");
-        return {RunOutcome::BadPeriod, {}};
+        return ended(RunOutcome::BadPeriod);
     }
 
     CounterpartCounter counter(settings);
@@ -95,15 +101,22 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
             readSalesSheet(reading, sheet);
         }
 
-        RunResult result{RunOutcome::BadlyFilledCells, {}};
+        RunResult result = ended(RunOutcome::BadlyFilledCells);
+        result.errors = errors.entries();
         if (!errors.hasEntries()) {
             if (!book.empty()) {
-                result = {RunOutcome::Saved, exporter(book, inputs, progress)};
+                result = ended(RunOutcome::Saved);
+                result.savedPath = exporter(book, inputs, progress);
                 prompts.showSaved(result.savedPath);
+                // Advice about the file just saved: it never stops anything.
+                result.warnings = bookWarnings(book, inputs.payerCode, inputs.today);
+                if (!result.warnings.empty()) {
+                    prompts.showWarnings(result.warnings);
+                }
             } else {
                 prompts.showMessage(MessageKind::Information,
                                     "\"" + inputs.workbookFileName + "\" faile įrašų nerasta.");
-                result = {RunOutcome::NoRows, {}};
+                result = ended(RunOutcome::NoRows);
             }
         }
         book = InvoiceBook{};
@@ -117,29 +130,28 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
         return result;
     } catch (const IsafFileError& failure) {
         prompts.showMessage(MessageKind::Error, failure.what());
-        return {failure.reason() == IsafFileError::Reason::BeyondSchemaCaps
-                    ? RunOutcome::BeyondSchemaCaps
-                    : RunOutcome::OutputNotWritable,
-                {}};
+        return ended(failure.reason() == IsafFileError::Reason::BeyondSchemaCaps
+                         ? RunOutcome::BeyondSchemaCaps
+                         : RunOutcome::OutputNotWritable);
     } catch (const RunCancelled&) {
-        return {RunOutcome::Cancelled, {}};
+        return ended(RunOutcome::Cancelled);
     } catch (const RunFailure& failure) {
         prompts.showMessage(MessageKind::Error, failure.what());
-        return {failure.outcome(), {}};
+        return ended(failure.outcome());
     } catch (const WorkbookError&) {
         prompts.showMessage(MessageKind::Error,
                             "Blogai užpildytas failas " + inputs.workbookFileName);
-        return {RunOutcome::UnreadableWorkbook, {}};
+        return ended(RunOutcome::UnreadableWorkbook);
     } catch (const std::bad_alloc&) {
         prompts.showMessage(MessageKind::Error, std::string(kProgramFault) + "pritrūko atminties");
-        return {RunOutcome::ProgramFault, {}};
+        return ended(RunOutcome::ProgramFault);
     } catch (const std::exception& fault) {
         // Not the workbook's fault: saying so would send the user hunting for an error in it.
         prompts.showMessage(MessageKind::Error, std::string(kProgramFault) + fault.what());
-        return {RunOutcome::ProgramFault, {}};
+        return ended(RunOutcome::ProgramFault);
     } catch (...) {
         prompts.showMessage(MessageKind::Error, std::string(kProgramFault) + "nežinoma išimtis");
-        return {RunOutcome::ProgramFault, {}};
+        return ended(RunOutcome::ProgramFault);
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include "base/profile_file.h"
 #include "base/progress.h"
+#include "invoices/book_warnings.h"
+#include "invoices/error_list.h"
 #include "invoices/invoice_book.h"
 #include "run/run_front_end.h"
 #include "workbook/workbook_connection.h"
@@ -31,6 +33,10 @@ enum class RunOutcome {
 struct RunResult {
     RunOutcome outcome = RunOutcome::NoRows;
     std::string savedPath;  // when saved
+    // Badly filled cells: the error list's entries, as shown.
+    std::vector<CellRemark> errors;
+    // Saved: what the warnings found, as shown after the saved message.
+    WarningList warnings;
 };
 
 // A failure inside a run that is not the workbook's fault (a settings file that cannot be
@@ -58,8 +64,9 @@ std::string exportIsafFile(const InvoiceBook& book, const RunInputs& inputs, Pro
 
 // One generation run, from the press of the generate button until the front end is ready
 // again: the checks of the inputs, the twelve sheets read into a fresh invoice book, then the
-// error list, the message that the workbook holds no rows, or the i.SAF file. The front end
-// shows itself busy around the call.
+// error list, the message that the workbook holds no rows, or the i.SAF file and, after the
+// saved message, the warnings about its invoices. The front end shows itself busy around the
+// call.
 RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& progress,
                         const ProfileFile& settings, const WorkbookOpener& open,
                         const Exporter& exporter);

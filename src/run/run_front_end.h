@@ -4,6 +4,7 @@
 
 #include "base/date.h"
 #include "base/message_boxes.h"
+#include "invoices/book_warnings.h"
 #include "invoices/regional_settings.h"
 
 class DesktopShell;
@@ -20,7 +21,8 @@ struct RunInputs {
     Period period;
     RegionalSettings regional;
     std::string programVersion;
-    std::string outputFolder;  // where the i.SAF file is saved
+    std::string outputFolder;   // where the i.SAF file is saved
+    Date today = localToday();  // the front end's day: the warnings flag dates after it
 };
 
 // What the run asks of the user or tells them: the window with its boxes and dialogs, the
@@ -35,6 +37,9 @@ class RunPrompts {
     // The i.SAF file was saved at this path: the window tells the user where it lies, the
     // command line prints the path.
     virtual void showSaved(const std::string& path) = 0;
+
+    // After the saved file, what the warnings found (never empty): advice, not a question.
+    virtual void showWarnings(const WarningList& warnings) = 0;
 
     // The workplace caption turns red: the name is missing.
     virtual void markWorkplaceMissing() = 0;

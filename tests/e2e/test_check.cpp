@@ -45,7 +45,7 @@ class CheckTest : public ::testing::Test {
     // The example workbook through kolvira-cli: the program's own file and its summary.
     void SetUp() override {
         const Outcome run =
-            cli.run({"--payer-code", "123456789", "--workplace", "PAVYZDYS", "--from", "2026-11-01",
+            cli.run({"--payer-code", "123456786", "--workplace", "PAVYZDYS", "--from", "2026-11-01",
                      "--to", "2026-11-30", "--locale", "lt_LT", "--summary",
                      sourceFile("examples/Kolvira_pavyzdys.xlsx")});
         ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -108,7 +108,7 @@ struct BrokenCopy {
     std::function<Edit(const std::string&)> edit;
     const char* kind;  // as --format json names it
     std::vector<std::string> texts;
-    const char* fileName = "Kolvira_123456789_202611_PAVYZDYS.xml";
+    const char* fileName = "Kolvira_123456786_202611_PAVYZDYS.xml";
 };
 
 class BrokenCopyTest : public CheckTest, public ::testing::WithParamInterface<BrokenCopy> {};
@@ -187,7 +187,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "įregistravimo data 2026-12-01 nepatenka į laikotarpį 2026-11-01–2026-11-30"}},
         BrokenCopy{"OneIdForTwoSuppliers",
                    [](const std::string& xml) {
-                       const Edit edit = replaced(xml, "<SupplierID>38001010000</SupplierID>",
+                       const Edit edit = replaced(xml, "<SupplierID>38001010009</SupplierID>",
                                                   "<SupplierID>811234567</SupplierID>");
                        return Edit{edit.text, edit.line - 1};  // the line of its <Supplier>
                    },
@@ -196,12 +196,12 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCopy{"OneSupplierUnderTwoIds",
                    [](const std::string& xml) {
                        const Edit edit =
-                           replaced(xml, "<SupplierID>300456789</SupplierID>",
+                           replaced(xml, "<SupplierID>300456786</SupplierID>",
                                     "<SupplierID>999</SupplierID>", "<PurchaseInvoices>");
                        return Edit{edit.text, edit.line - 1};  // the line of its <SupplierInfo>
                    },
                    "logical",
-                   {"nurodytas su dviem SupplierID: „300456789“ (eilutė ", ") ir „999“."}},
+                   {"nurodytas su dviem SupplierID: „300456786“ (eilutė ", ") ir „999“."}},
         BrokenCopy{"NameOf600Characters",
                    [](const std::string& xml) {
                        const size_t name = xml.find("<Name>", xml.find("<Suppliers>")) + 6;
@@ -217,7 +217,7 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    "logical",
                    {"Rinkmenos pavadinime įmonės kodas 999999999, o antraštėje "
-                    "(RegistrationNumber) – 123456789.",
+                    "(RegistrationNumber) – 123456786.",
                     "Rinkmenos pavadinime laikotarpis 202612, o antraštėje laikotarpis prasideda "
                     "2026-11-01 (SelectionStartDate).",
                     "Rinkmenos pavadinime dalis „KITA“, o antraštėje (PartNumber) – „PAVYZDYS“."},

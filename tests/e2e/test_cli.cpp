@@ -1,5 +1,7 @@
 // kolvira-cli as a user runs it: a copy of the program in a folder of its own (the settings,
 // the register and "rinkmenos" live beside it), real workbooks, exit codes and messages.
+#include <nlohmann/json.hpp>
+
 #include "e2e/cli_runner.h"
 
 #include "base/profile_file.h"
@@ -25,7 +27,7 @@ class CliTest : public ::testing::Test {
     }
 
     std::vector<std::string> exampleRun(const std::string& book) {
-        return {"--payer-code", "123456789",  "--workplace", "PAVYZDYS", "--from", "2026-11-01",
+        return {"--payer-code", "123456786",  "--workplace", "PAVYZDYS", "--from", "2026-11-01",
                 "--to",         "2026-11-30", "--locale",    "lt_LT",    book};
     }
 
@@ -46,8 +48,9 @@ class CliTest : public ::testing::Test {
 TEST_F(CliTest, HelpAndUsageErrors) {
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* option : {"--payer-code", "--workplace", "--from", "--to", "--locale",
-                               "--output-dir", "--summary", "Usage", "Naudojimas"}) {
+    for (const char* option :
+         {"--payer-code", "--workplace", "--from", "--to", "--locale", "--output-dir", "--summary",
+          "--strict", "--format", "Usage", "Naudojimas"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
     // The workplace defaults to the window's last one, and the help says where it is kept.
@@ -74,7 +77,7 @@ TEST_F(CliTest, HelpAndUsageErrors) {
     EXPECT_EQ(badDate.err, "Neteisingas laikotarpis.\n");
     // An empty folder is no folder (the file system would take it for the root).
     const Outcome noFolder =
-        run({"--payer-code", "123456789", "--workplace", "A", "--from", "2026-11-01", "--to",
+        run({"--payer-code", "123456786", "--workplace", "A", "--from", "2026-11-01", "--to",
              "2026-11-30", "--output-dir", "", example()});
     EXPECT_EQ(noFolder.exitCode, 2);
     EXPECT_TRUE(noFolder.err.starts_with("Parinkčiai --output-dir reikia aplanko.\n"))
@@ -89,7 +92,7 @@ TEST_F(CliTest, ExampleBecomesASchemaValidFileWithItsSummary) {
     const Outcome result = run(arguments);
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    const std::string saved = dir.file("rinkmenos/Kolvira_123456789_202611_PAVYZDYS.xml");
+    const std::string saved = dir.file("rinkmenos/Kolvira_123456786_202611_PAVYZDYS.xml");
     EXPECT_EQ(result.out.substr(0, result.out.find('\n')), saved);
     expectValidIsafFile(saved);
     // The totals a user checks against the VAT return, recomputed by hand from the example.
@@ -109,7 +112,7 @@ TEST_F(CliTest, ExampleBecomesASchemaValidFileWithItsSummary) {
 TEST_F(CliTest, EachOutcomeHasItsExitCodeAndMessage) {
     const std::string book = example();
     // No workplace name stored or given.
-    Outcome result = run({"--payer-code", "123456789", book});
+    Outcome result = run({"--payer-code", "123456786", book});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(result.err, "Įveskite savo darbo vietos pavadinimą.\n");
     // No payer in the register and none given.
@@ -172,6 +175,93 @@ TEST_F(CliTest, BadlyFilledCellsAreListedSheetBySheetAndNothingIsWritten) {
     EXPECT_TRUE(outputFiles().empty());
 }
 
+TEST_F(CliTest, WarningsFollowThePathAndStrictAndJsonReportThem) {
+    const std::string path = dir.file("ispejimai.xlsx");
+    {
+        WorkbookBuilder book(path);
+        for (const std::string_view sheet : kSheetNames) {
+            book.sheet(std::string(sheet));
+            if (sheet == "Gau21") {
+                book.date(5, 1, 2026, 11, 3).text(5, 2, "Nr.1").text(5, 6, "UAB Alfa");
+                book.number(5, 9, 100).number(5, 10, 21);
+                book.date(6, 1, 2026, 11, 4).text(6, 2, "NR-1").text(6, 6, "UAB Alfa");
+                book.number(6, 9, 100).number(6, 10, 21);
+            }
+        }
+        book.save();
+    }
+    const std::vector<std::string> november = {
+        "--payer-code", "123456786", "--workplace", "A",        "--from",
+        "2026-11-01",   "--to",      "2026-11-30",  "--locale", "lt_LT"};
+    const auto withNovember = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), november.begin(), november.end());
+        return arguments;
+    };
+    const std::string saved = dir.file("rinkmenos/Kolvira_123456786_202611_A.xml");
+    const std::string expectedWarnings =
+        "Įspėjimai:\n"
+        "Gau21 lapas -> B5  numeryje „Nr.1“ yra „Nr“: jo rašyti nerekomenduojama (ne ABC Nr.123, "
+        "o ABC123)\n"
+        "Gau21 lapas -> B6  galimas dublikatas: tas pats tiekėjas ir numeris „NR1“ (lyginant tik "
+        "raides ir skaitmenis) kaip Gau21 lapas -> B5\n";
+
+    // Advice only: the file is saved and the run succeeds.
+    Outcome result = run(withNovember({path}));
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, saved + "\n");
+    EXPECT_EQ(result.err, expectedWarnings);
+    expectValidIsafFile(saved);
+
+    // --strict: saved all the same, but the exit code tells of the warnings.
+    std::filesystem::remove(saved);
+    result = run(withNovember({"--strict", path}));
+    EXPECT_EQ(result.exitCode, 6);
+    EXPECT_EQ(result.out, saved + "\n");
+    EXPECT_EQ(result.err, expectedWarnings);
+    EXPECT_TRUE(std::filesystem::exists(saved));
+
+    // --format json: one object on stdout, nothing on stderr.
+    result = run(withNovember({"--format", "json", "--strict", path}));
+    EXPECT_EQ(result.exitCode, 6);
+    EXPECT_EQ(result.err, "");
+    const nlohmann::json report = nlohmann::json::parse(result.out);
+    EXPECT_EQ(report["outcome"], "saved");
+    EXPECT_EQ(report["path"], saved);
+    EXPECT_TRUE(report["errors"].empty());
+    ASSERT_EQ(report["warnings"].size(), 2u) << result.out;
+    EXPECT_EQ(report["warnings"][1]["sheet"], "Gau21");
+    EXPECT_EQ(report["warnings"][1]["cell"], "B6");
+    EXPECT_EQ(report["warnings"][1]["code"], "duplicate");
+    EXPECT_EQ(report["warnings"][0]["code"], "nr_in_number");
+    EXPECT_EQ(report["warnings"][0]["text"],
+              "numeryje „Nr.1“ yra „Nr“: jo rašyti nerekomenduojama (ne ABC Nr.123, o ABC123)");
+    EXPECT_EQ(report["summary"]["purchases"][0]["invoices"], 2);
+
+    // Badly filled cells as data, the exit code unchanged; a refused input likewise.
+    {
+        WorkbookBuilder book(path);
+        for (const std::string_view sheet : kSheetNames) {
+            book.sheet(std::string(sheet));
+            if (sheet == "Gau21") {
+                book.date(5, 1, 2026, 11, 3).text(5, 3, "XX").text(5, 2, "A-1").number(5, 9, 10);
+            }
+        }
+        book.save();
+    }
+    result = run(withNovember({"--format", "json", path}));
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "");
+    const nlohmann::json errors = nlohmann::json::parse(result.out);
+    EXPECT_EQ(errors["outcome"], "badly_filled_cells");
+    EXPECT_TRUE(errors["path"].is_null());
+    EXPECT_EQ(errors["errors"],
+              nlohmann::json::parse(
+                  R"([{"sheet": "Gau21", "cell": "C5", "text": "vietoje tipo klaida"}])"));
+    result = run(withNovember({"--format", "json", dir.file("nera.xlsx")}));
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(nlohmann::json::parse(result.out)["outcome"], "missing_workbook");
+}
+
 TEST_F(CliTest, TwoRunsSharingOneSettingsFileContinueTheAutomaticNumbers) {
     const std::string book = example();
     ASSERT_EQ(run(exampleRun(book)).exitCode, 0);
@@ -181,7 +271,7 @@ TEST_F(CliTest, TwoRunsSharingOneSettingsFileContinueTheAutomaticNumbers) {
     ASSERT_EQ(run(exampleRun(book)).exitCode, 0);
     const long issuedPerRun = std::stol(first);
     EXPECT_EQ(settings.read("NUSTATYMAI", "auto_id"), std::to_string(2 * issuedPerRun));
-    const std::string xml = readFile(dir.file("rinkmenos/Kolvira_123456789_202611_PAVYZDYS.xml"));
+    const std::string xml = readFile(dir.file("rinkmenos/Kolvira_123456786_202611_PAVYZDYS.xml"));
     EXPECT_NE(xml.find("<CustomerID>" + std::to_string(2 * issuedPerRun) + "</CustomerID>"),
               std::string::npos);
 }
@@ -220,7 +310,7 @@ TEST_F(CliTest, InstalledProgramWritesIntoTheUsersFolders) {
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << readFile(dir.file("err.txt"));
 
     const std::string saved =
-        home + "/Documents/Kolvira/rinkmenos/Kolvira_123456789_202611_PAVYZDYS.xml";
+        home + "/Documents/Kolvira/rinkmenos/Kolvira_123456786_202611_PAVYZDYS.xml";
     EXPECT_EQ(readFile(dir.file("out.txt")), saved + "\n");
     expectValidIsafFile(saved);
     EXPECT_NE(readFile(saved).find("<SoftwareVersion>0.1</SoftwareVersion>"), std::string::npos);

@@ -45,7 +45,7 @@ void writeWorkbook(const std::string& path, int rows) {
 }
 
 std::vector<std::string> arguments(const std::string& workplace, const std::string& book) {
-    return {"--payer-code", "123456789",  "--workplace", workplace, "--from", "2024-01-01",
+    return {"--payer-code", "123456786",  "--workplace", workplace, "--from", "2024-01-01",
             "--to",         "2024-01-31", "--locale",    "lt_LT",   book};
 }
 
@@ -99,7 +99,7 @@ class KeptFiles : public ::testing::Test {
     }
 
     std::string output(const std::string& workplace) const {
-        return dir.file("rinkmenos/Kolvira_123456789_202401_" + workplace + ".xml");
+        return dir.file("rinkmenos/Kolvira_123456786_202401_" + workplace + ".xml");
     }
 
     TempDir input;  // the workbooks: only read
@@ -179,7 +179,7 @@ TEST_F(KeptFiles, NewFilesFollowTheUmaskAndReplacedOnesKeepTheirMode) {
 TEST_F(KeptFiles, LinkedFilesAreUpdatedWhereTheyPoint) {
     TempDir shared;
     writeFile(shared.file("nustatymai.ini"), "[NUSTATYMAI]\r\nauto_id=41\r\n");
-    writeFile(shared.file("asmenys.txt"), "Alfa;;123456789;\r\n");
+    writeFile(shared.file("asmenys.txt"), "Alfa;;123456786;\r\n");
     writeFile(shared.file("senas.xml"), "earlier file");
     ASSERT_EQ(::symlink(shared.file("nustatymai.ini").c_str(), dir.file("_nustatymai.ini").c_str()),
               0);
@@ -198,15 +198,15 @@ TEST_F(KeptFiles, LinkedFilesAreUpdatedWhereTheyPoint) {
     expectValidIsafFile(shared.file("senas.xml"));
 
     // The register as the window writes it.
-    ASSERT_TRUE(PayerRegister(dir.file("asmenys.txt")).save({"Alfa;;123456789;", "Beta;;2;"}).ok());
+    ASSERT_TRUE(PayerRegister(dir.file("asmenys.txt")).save({"Alfa;;123456786;", "Beta;;2;"}).ok());
     EXPECT_TRUE(isLink(dir.file("asmenys.txt")));
-    EXPECT_EQ(readFile(shared.file("asmenys.txt")), "Alfa;;123456789;\r\nBeta;;2;\r\n");
+    EXPECT_EQ(readFile(shared.file("asmenys.txt")), "Alfa;;123456786;\r\nBeta;;2;\r\n");
     // Nothing was left beside the links or the files they point to.
     EXPECT_EQ(namesIn(shared.path()),
               (std::vector<std::string>{"asmenys.txt", "nustatymai.ini", "nustatymai.ini.lock",
                                         "senas.xml"}));
     EXPECT_EQ(namesIn(dir.file("rinkmenos")),
-              std::vector<std::string>{"Kolvira_123456789_202401_A1.xml"});
+              std::vector<std::string>{"Kolvira_123456786_202401_A1.xml"});
 }
 
 // What is no regular file, or is far larger than any kept file, is refused with a message

@@ -34,10 +34,10 @@ class WholeWorkbookTest : public ::testing::Test {
     std::string runNovember(const std::string& book, const std::string& locale) {
         std::filesystem::remove(dir.file("_nustatymai.ini"));  // the same automatic numbers
         const auto result =
-            cli.run({"--payer-code", "123456789", "--workplace", "PAVYZDYS", "--from", "2026-11-01",
+            cli.run({"--payer-code", "123456786", "--workplace", "PAVYZDYS", "--from", "2026-11-01",
                      "--to", "2026-11-30", "--locale", locale, book});
         EXPECT_EQ(result.exitCode, 0) << locale << ": " << result.err;
-        const std::string saved = dir.file("rinkmenos/Kolvira_123456789_202611_PAVYZDYS.xml");
+        const std::string saved = dir.file("rinkmenos/Kolvira_123456786_202611_PAVYZDYS.xml");
         expectValidIsafFile(saved);
         return readFile(saved);
     }
@@ -167,14 +167,14 @@ TEST_F(WholeWorkbookTest, RandomWorkbooksGiveValidFilesWithTheirTotals) {
         const std::string path = dir.file("atsitiktine.xlsx");
         const RandomBook expected = writeRandomBook(path, seed);
         const auto result =
-            cli.run({"--payer-code", "123456789", "--workplace", "R1", "--from", "2026-11-01",
+            cli.run({"--payer-code", "123456786", "--workplace", "R1", "--from", "2026-11-01",
                      "--to", "2026-11-30", "--locale", "lt_LT", path});
         if (expected.purchases.invoices + expected.sales.invoices == 0) {
             EXPECT_EQ(result.exitCode, 4);
             continue;
         }
         ASSERT_EQ(result.exitCode, 0) << result.err;
-        const std::string saved = dir.file("rinkmenos/Kolvira_123456789_202611_R1.xml");
+        const std::string saved = dir.file("rinkmenos/Kolvira_123456786_202611_R1.xml");
         expectValidIsafFile(saved);
         const std::string xml = readFile(saved);
         for (const auto& [section, want] :

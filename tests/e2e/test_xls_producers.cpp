@@ -24,14 +24,14 @@ class XlsProducersTest : public ::testing::Test {
     CliRunner::Outcome runNovember(const std::string& book) {
         std::filesystem::remove(dir.file("_nustatymai.ini"));
         std::filesystem::remove_all(dir.file("rinkmenos"));
-        return cli.run({"--payer-code", "123456789", "--workplace", "PAVYZDYS", "--from",
+        return cli.run({"--payer-code", "123456786", "--workplace", "PAVYZDYS", "--from",
                         "2026-11-01", "--to", "2026-11-30", "--locale", "lt_LT", book});
     }
 
     std::string savedFile(const std::string& book) {
         const auto outcome = runNovember(book);
         EXPECT_EQ(outcome.exitCode, 0) << book << ": " << outcome.err;
-        const std::string saved = dir.file("rinkmenos/Kolvira_123456789_202611_PAVYZDYS.xml");
+        const std::string saved = dir.file("rinkmenos/Kolvira_123456786_202611_PAVYZDYS.xml");
         expectValidIsafFile(saved);
         return withoutCreationTime(readFile(saved));
     }

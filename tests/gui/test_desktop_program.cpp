@@ -87,7 +87,7 @@ class DesktopProgramTest : public QObject {
     // regional settings.
     void calendarIsLithuanianAndTheWorkbookIsReadTheSystemsWay() {
         TempDir dir;
-        writeFile(dir.file("asmenys.txt"), "Medis;;123456789;\r\n");
+        writeFile(dir.file("asmenys.txt"), "Medis;;123456786;\r\n");
         writeFile(dir.file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=SAND1\r\n");
         WindowServices services = testServices(boxes, files, desktop, Date{2024, 2, 10});
         services.regional = nullptr;  // the window's own: the system's
@@ -113,9 +113,9 @@ class DesktopProgramTest : public QObject {
             builder.sheet("Gau21")
                 .date(5, 1, 2024, 1, 15)
                 .text(5, 2, "SF-1")
-                .text(5, 5, "LT100001234567")
+                .text(5, 5, "LT100001234510")
                 .text(5, 6, "UAB Medis")
-                .text(5, 7, "300001234")
+                .text(5, 7, "300001233")
                 .number(5, 9, 100)
                 .number(5, 10, 21);
             for (const std::string_view name : kSheetNames) {
@@ -171,12 +171,12 @@ class DesktopProgramTest : public QObject {
         QCOMPARE(info.st_mode & 0777, mode_t{0755});
         whenDialogOpens([](PayerDialog* dialog) {
             widget<QLineEdit>(*dialog, "ed_pav")->setText(QStringLiteral("Medis"));
-            widget<QLineEdit>(*dialog, "ed_im_kodas")->setText(QStringLiteral("123456789"));
+            widget<QLineEdit>(*dialog, "ed_im_kodas")->setText(QStringLiteral("123456786"));
             QTest::mouseClick(widget<QPushButton>(*dialog, "btn_ok"), Qt::LeftButton);
         });
         QTest::mouseClick(widget<QPushButton>(*window, "btn_new"), Qt::LeftButton);
         QCOMPARE(readFile(user.configuration + "/asmenys.txt"),
-                 std::string("Medis;;123456789;\r\n"));
+                 std::string("Medis;;123456786;\r\n"));
 
         QTest::mouseClick(widget<QPushButton>(*window, "btn_template"), Qt::LeftButton);
         QCOMPARE(desktop.opened.back(), data + "sablonas/");

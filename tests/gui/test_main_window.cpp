@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTimer>
 #include <QtTest>
 
@@ -374,7 +376,7 @@ class MainWindowTest : public QObject {
         QVERIFY(buttonsEnabled());
         QVERIFY(book.log().opened.empty());
 
-        writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
+        writeFile(dir->file("asmenys.txt"), "Medis;;123456786;\r\n");
         writeFile(dir->file("knyga.xlsx"), "");
         window->loadPayerList(0);
         boxes.expect(MessageKind::Error, "Dokumentas nepasirinktas");
@@ -411,11 +413,11 @@ class MainWindowTest : public QObject {
     // While the sheets are read the status names the sheet and the bar moves on with each one;
     // afterwards both are reset.
     void readingShowsTheSheetAndMovesTheBar() {
-        writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
+        writeFile(dir->file("asmenys.txt"), "Medis;;123456786;\r\n");
         writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=A1\r\n");
         writeFile(dir->file("knyga.xlsx"), "");
         book.setRow("Isr21", 5,
-                    {"2024-02-20", "S-1", "SF", "LT120000003", "UAB Zeta", "120000003", "LT", "100",
+                    {"2024-02-20", "S-1", "SF", "LT120000012", "UAB Zeta", "120000005", "LT", "100",
                      "21", ""});
         std::vector<WatchedWorkbook::Seen> seen;
         MainWindow* window = nullptr;
@@ -451,7 +453,7 @@ class MainWindowTest : public QObject {
         writeFile(dir->file("knyga.xlsx"), "");
         book = FakeWorkbook();
         book.sheet("Gau21");
-        writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
+        writeFile(dir->file("asmenys.txt"), "Medis;;123456786;\r\n");
         writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=A1\r\n");
         auto window = makeWindow();
         files.next(dir->file("knyga.xlsx"));
@@ -463,7 +465,7 @@ class MainWindowTest : public QObject {
     }
 
     void realWorkbookBecomesAFileOrTheErrorList() {
-        writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
+        writeFile(dir->file("asmenys.txt"), "Medis;;123456786;\r\n");
         writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=SAND1\r\n");
         MainWindow window(ProgramPaths(dir->path()),
                           testServices(boxes, files, desktop,
@@ -475,11 +477,17 @@ class MainWindowTest : public QObject {
             builder.sheet("Gau21")
                 .date(5, 1, 2024, 1, 15)
                 .text(5, 2, "SF-1")
-                .text(5, 5, "LT100001234567")
+                .text(5, 5, "LT100001234510")
                 .text(5, 6, "UAB Medis & Ko")
-                .text(5, 7, "300001234")
+                .text(5, 7, "300001233")
                 .number(5, 9, 100)
-                .number(5, 10, 21);
+                .number(5, 10, 21)
+                .date(6, 1, 2024, 1, 16)
+                .text(6, 2, "SF Nr.2")
+                .text(6, 5, "LT100001234510")
+                .text(6, 6, "UAB Medis & Ko")
+                .number(6, 9, 10)
+                .number(6, 10, 2.1);
             for (const char* name : {"Gau9", "Gau5", "Gau0", "Gau-", "GauKom", "Isr21", "Isr9",
                                      "Isr5", "Isr0", "Isr-", "IsrKom"}) {
                 builder.sheet(name);
@@ -488,9 +496,13 @@ class MainWindowTest : public QObject {
         }
         files.next(good);
         QTest::mouseClick(widget<QPushButton>(window, "btn_open"), Qt::LeftButton);
-        const std::string saved = dir->file("rinkmenos/Kolvira_123456789_202401_SAND1.xml");
-        // The path can be copied as one line, whatever the wrap of the text.
+        const std::string saved = dir->file("rinkmenos/Kolvira_123456786_202401_SAND1.xml");
         boxes.expectWithPath(MessageKind::Information, savedMessageText(saved), saved);
+        // After the saved message, the warnings: advice under a title of their own.
+        boxes.expectTitled(MessageKind::Warning,
+                           "Įspėjimai:\nGau21 lapas -> B6  numeryje „SF Nr.2“ yra „Nr“: jo rašyti "
+                           "nerekomenduojama (ne ABC Nr.123, o ABC123)",
+                           "Įspėjimai", Answer::Ok);
         QTest::mouseClick(widget<QPushButton>(window, "btn_isaf_xml"), Qt::LeftButton);
         VERIFY_BOXES(boxes);
         QVERIFY(window.lastRun().outcome == RunOutcome::Saved);
@@ -526,7 +538,7 @@ class MainWindowTest : public QObject {
     // "Tikrinti i.SAF rinkmeną": a file dialog in the folder of the saved files, then the
     // file's findings and totals in the window's real message box, the error list's box.
     void checkButtonShowsAFilesFindingsInTheListsBox() {
-        writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
+        writeFile(dir->file("asmenys.txt"), "Medis;;123456786;\r\n");
         writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=SAND1\r\n");
         const std::string workbook = dir->file("sausis.xlsx");
         {
@@ -534,9 +546,9 @@ class MainWindowTest : public QObject {
             builder.sheet("Gau21")
                 .date(5, 1, 2024, 1, 15)
                 .text(5, 2, "SF-1")
-                .text(5, 5, "LT100001234567")
+                .text(5, 5, "LT100001234510")
                 .text(5, 6, "UAB Medis")
-                .text(5, 7, "300001234")
+                .text(5, 7, "300001233")
                 .number(5, 9, 100)
                 .number(5, 10, 21);
             for (const std::string_view name : kSheetNames) {
@@ -546,7 +558,7 @@ class MainWindowTest : public QObject {
             }
             builder.save();
         }
-        const std::string saved = dir->file("rinkmenos/Kolvira_123456789_202401_SAND1.xml");
+        const std::string saved = dir->file("rinkmenos/Kolvira_123456786_202401_SAND1.xml");
         {
             MainWindow making(ProgramPaths(dir->path()),
                               testServices(boxes, files, desktop, Date{2024, 2, 10}));
@@ -619,11 +631,11 @@ class MainWindowTest : public QObject {
     // Yes: the run stops at its next row or record, the window closes after it, and the file
     // being written never replaces the earlier one.
     void closeDuringARunAsksAndStopsTheRunWithoutAHalfWrittenFile() {
-        writeFile(dir->file("asmenys.txt"), "Medis;;123456789;\r\n");
+        writeFile(dir->file("asmenys.txt"), "Medis;;123456786;\r\n");
         writeFile(dir->file("_nustatymai.ini"), "[NUSTATYMAI]\r\nasmuo=0\r\ndarbo_vieta=A1\r\n");
         writeFile(dir->file("knyga.xlsx"), "");
         book.setRow("Isr21", 5,
-                    {"2024-02-20", "S-1", "SF", "LT120000003", "UAB Zeta", "120000003", "LT", "100",
+                    {"2024-02-20", "S-1", "SF", "LT120000012", "UAB Zeta", "120000005", "LT", "100",
                      "21", ""});
         MainWindow* window = nullptr;
         bool closeWhileReading = true;
@@ -649,7 +661,7 @@ class MainWindowTest : public QObject {
         files.next(dir->file("knyga.xlsx"));
         QTest::mouseClick(widget<QPushButton>(*window, "btn_open"), Qt::LeftButton);
 
-        const std::string saved = dir->file("rinkmenos/Kolvira_123456789_202402_A1.xml");
+        const std::string saved = dir->file("rinkmenos/Kolvira_123456786_202402_A1.xml");
         boxes.expect(MessageKind::Confirmation, kStopRun, Answer::No);
         boxes.expectWithPath(MessageKind::Information, savedMessageText(saved), saved);
         QTest::mouseClick(widget<QPushButton>(*window, "btn_isaf_xml"), Qt::LeftButton);
@@ -668,7 +680,7 @@ class MainWindowTest : public QObject {
         QVERIFY(QApplication::overrideCursor() == nullptr);
         QCOMPARE(readFile(saved), earlier);
         QCOMPARE(folderEntries(dir->file("rinkmenos")),
-                 std::vector<std::string>{"Kolvira_123456789_202402_A1.xml"});
+                 std::vector<std::string>{"Kolvira_123456786_202402_A1.xml"});
     }
 
     // The window's real boxes: every kind with its icon and its own title, the long list as
@@ -710,7 +722,7 @@ class MainWindowTest : public QObject {
         // 45-column wrap breaks it; the copy button gives the path as one line and leaves the
         // box open.
         const std::string path =
-            "/home/ona/Mano dokumentai/Kolvira/rinkmenos/Kolvira_123456789_202401_SANDELIS1.xml";
+            "/home/ona/Mano dokumentai/Kolvira/rinkmenos/Kolvira_123456786_202401_SANDELIS1.xml";
         const std::string text = savedMessageText(path);
         QCOMPARE(boxText(text).count(QLatin1Char('\n')), 3);
         QGuiApplication::clipboard()->clear();
@@ -723,7 +735,7 @@ class MainWindowTest : public QObject {
                 QVERIFY(label->contentsRect().width() >=
                         label->fontMetrics().horizontalAdvance(line));
             }
-            auto* copy = widget<QPushButton>(*box, "btn_copy_path");
+            auto* copy = widget<QPushButton>(*box, "btn_copy");
             QCOMPARE(copy->text(), QStringLiteral("Kopijuoti kelią"));
             QTest::mouseClick(copy, Qt::LeftButton);
             QVERIFY(box->isVisible());
@@ -733,6 +745,34 @@ class MainWindowTest : public QObject {
         });
         QVERIFY(real.showWithPath(MessageKind::Information, text, path) == Answer::Ok);
         QVERIFY(copied);
+    }
+
+    // The warnings box of the real window: the whole list in a text that scrolls, and a button
+    // that puts it on the clipboard.
+    void warningsBoxScrollsAndCopiesItsText() {
+        QWidget parent;
+        QtMessageBoxes real(&parent);
+        std::string text = "Įspėjimai:";
+        for (int row = 5; row < 205; ++row) {
+            text += "\nGau21 lapas -> B" + std::to_string(row) + "  numeryje „Nr." +
+                    std::to_string(row) + "“ yra „Nr“";
+        }
+        QGuiApplication::clipboard()->clear();
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY2(box != nullptr, "the warnings box did not open");
+            QCOMPARE(box->windowTitle(), QStringLiteral("Įspėjimai"));
+            auto* view = widget<QPlainTextEdit>(*box, "message_text");
+            QCOMPARE(view->toPlainText(), QString::fromStdString(text));
+            QVERIFY(view->verticalScrollBar()->maximum() > 0);  // taller than the box
+            QTest::mouseClick(widget<QPushButton>(*box, "btn_copy"), Qt::LeftButton);
+            QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(text));
+            seen = true;
+            box->accept();
+        });
+        QVERIFY(real.showCopyable(MessageKind::Warning, text, "Įspėjimai") == Answer::Ok);
+        QVERIFY(seen);
     }
 
     void payerDialogEnablingAndFilters() {
@@ -753,7 +793,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(widget<QLineEdit>(dialog, "ed_pav")->text(),
                  QStringLiteral("UAB \"Medis ir Ko\" Ąžuolas "));
         QVERIFY(widget<QPushButton>(dialog, "btn_ok")->isEnabled());
-        QTest::keyClicks(widget<QLineEdit>(dialog, "ed_im_kodas"), QStringLiteral("123456789"));
+        QTest::keyClicks(widget<QLineEdit>(dialog, "ed_im_kodas"), QStringLiteral("123456786"));
         QCOMPARE(widget<QLineEdit>(dialog, "ed_im_kodas")->text(),
                  QStringLiteral("12312345678"));  // 11 at most
         QTest::keyClick(widget<QLineEdit>(dialog, "ed_im_kodas"), Qt::Key_V, Qt::ControlModifier);

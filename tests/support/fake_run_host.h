@@ -32,8 +32,10 @@ class FakeRunHost : public RunPrompts, public Progress {
     std::string output;  // output folder
     std::vector<Message> messages;
     std::vector<std::string> statuses;
-    std::vector<std::string> events;  // "busy", "idle", "edit-payer", "new-payer", "red", "saved"
+    // "busy", "idle", "edit-payer", "new-payer", "red", "saved", "warnings"
+    std::vector<std::string> events;
     std::string savedPath;
+    std::vector<std::string> warnings;  // the lines of the warnings shown, heading included
     int progressSteps = 0;
     int progressMaximum = 0;
     std::vector<int> positions;  // every position set, in order
@@ -68,6 +70,18 @@ class FakeRunHost : public RunPrompts, public Progress {
     void showSaved(const std::string& path) override {
         events.push_back("saved");
         savedPath = path;
+    }
+    void showWarnings(const WarningList& shown) override {
+        events.push_back("warnings");
+        std::string text = shown.text();
+        for (std::size_t start = 0;;) {
+            const std::size_t end = text.find('\n', start);
+            warnings.push_back(text.substr(start, end - start));
+            if (end == std::string::npos) {
+                break;
+            }
+            start = end + 1;
+        }
     }
     void editPayer() override { events.push_back("edit-payer"); }
     void newPayer() override { events.push_back("new-payer"); }

@@ -45,18 +45,18 @@ std::string saveIsafFile(const InvoiceBook& store, const RunInputs& inputs, Fake
 
 RunInputs runInputs(const std::string& workplace) {
     RunInputs in;
-    in.payerCode = "123456789";
+    in.payerCode = "123456786";
     in.workplaceName = workplace;
     in.period = {Date{2024, 1, 15}, Date{2024, 2, 14}};
     in.programVersion = "1.0.0";
     return in;
 }
 
-const std::vector<std::string> kAlfa{"UAB Alfa", "110000001", "LT100000011", "110000001", "LT"};
+const std::vector<std::string> kAlfa{"UAB Alfa", "110000003", "LT100000019", "110000003", "LT"};
 const std::vector<std::string> kBeta{"Beta", "ND", "ND", "1", ""};
 const std::vector<std::string> kGama{"Gama", "300000001", "ND", "300000001", "LV"};
-const std::vector<std::string> kDelta{"Delta", "ND", "LT200000002", "200000002", "LT"};
-const std::vector<std::string> kZeta{"UAB Zeta", "120000003", "LT120000003", "120000003", "LT"};
+const std::vector<std::string> kDelta{"Delta", "ND", "LT200000017", "200000002", "LT"};
+const std::vector<std::string> kZeta{"UAB Zeta", "120000005", "LT120000012", "120000005", "LT"};
 const std::vector<std::string> kEpsilon{"Epsilon", "ND", "ND", "2", ""};
 
 Counterpart counterpartOf(const std::vector<std::string>& fields) {
@@ -135,9 +135,9 @@ InvoiceBook salesStore() {
 
 // Names and numbers holding markup; two suppliers and one customer.
 InvoiceBook escapingStore() {
-    const std::vector<std::string> ab{"A & B <C>", "130000004", "LT130000004", "130000004", "LT"};
+    const std::vector<std::string> ab{"A & B <C>", "130000007", "LT130000014", "130000007", "LT"};
     const std::vector<std::string> xy{"X &amp; Y", "ND", "ND", "3", "EE"};
-    const std::vector<std::string> oak{"Ąžuolas \"Ūkis\"", "140000005", "ND", "140000005", "LT"};
+    const std::vector<std::string> oak{"Ąžuolas \"Ūkis\"", "140000009", "ND", "140000009", "LT"};
     InvoiceBook book;
     addInvoice(book.purchases, {"2024-01-22", "SF<1>&2", "SF", "2024-01-22"}, ab,
                {"10,00", "2,10", "PVM1", "21"});
@@ -183,20 +183,20 @@ std::vector<std::string> folderEntries(const std::string& folder) {
 }  // namespace
 
 TEST(IsafFileWriter, PurchaseOnlyGolden) {
-    expectGolden(purchaseStore(), runInputs("SANDELIS1"), "Kolvira_123456789_202401_SANDELIS1.xml",
+    expectGolden(purchaseStore(), runInputs("SANDELIS1"), "Kolvira_123456786_202401_SANDELIS1.xml",
                  "purchase_only.xml");
 }
 
 TEST(IsafFileWriter, SalesOnlyWithoutWorkplaceGolden) {
     // Outside a run the workplace may be empty: PartNumber 1, the file name keeps the gap.
-    expectGolden(salesStore(), runInputs(""), "Kolvira_123456789_202401_.xml",
+    expectGolden(salesStore(), runInputs(""), "Kolvira_123456786_202401_.xml",
                  "sales_only_no_workplace.xml");
 }
 
 TEST(IsafFileWriter, EscapingBothSidesGolden) {
     RunInputs inputs = runInputs("KAUNO_DEP");
     inputs.programVersion = "3.1.4-rc.2+build.20240301.1234";  // beyond the schema's 24
-    expectGolden(escapingStore(), inputs, "Kolvira_123456789_202401_KAUNO_DEP.xml",
+    expectGolden(escapingStore(), inputs, "Kolvira_123456786_202401_KAUNO_DEP.xml",
                  "both_sides_escaping.xml");
 }
 
@@ -261,7 +261,7 @@ TEST(IsafFileWriter, ReplacesAnEarlierFileAndLeavesNothingElse) {
     EXPECT_NE(readFile(second).find("<PurchaseInvoices>"), std::string::npos);
     EXPECT_EQ(readFile(second).find("<SalesInvoices>"), std::string::npos);
     EXPECT_EQ(folderEntries(host.output),
-              std::vector<std::string>{"Kolvira_123456789_202401_A1.xml"});
+              std::vector<std::string>{"Kolvira_123456786_202401_A1.xml"});
 }
 
 TEST(IsafFileWriter, SchemaCapsStopTheRunBeforeAnythingIsWritten) {
@@ -345,12 +345,12 @@ TEST(IsafFileWriter, FailedWriteLeavesTheEarlierFileWholeAndTheRunSaysSo) {
     host.in.workbookFileName = "knyga.xlsx";
     host.output = dir.path() + "rinkmenos";
     std::filesystem::create_directory(host.output);
-    const std::string target = host.output + "/Kolvira_123456789_202401_A1.xml";
+    const std::string target = host.output + "/Kolvira_123456786_202401_A1.xml";
     writeFile(target, "earlier file");
     FakeWorkbook book = FakeWorkbook::withAllSheets();
     book.setRow(
         "Isr21", 5,
-        {"2024-01-20", "S-1", "SF", "LT120000003", "UAB Zeta", "120000003", "LT", "100", "21", ""});
+        {"2024-01-20", "S-1", "SF", "LT120000012", "UAB Zeta", "120000005", "LT", "100", "21", ""});
     const ProfileFile settings(dir.file("_nustatymai.ini"));
 
     RunResult result;
@@ -367,7 +367,7 @@ TEST(IsafFileWriter, FailedWriteLeavesTheEarlierFileWholeAndTheRunSaysSo) {
     EXPECT_EQ(std::count(host.events.begin(), host.events.end(), "saved"), 0);
     EXPECT_EQ(readFile(target), "earlier file");
     EXPECT_EQ(folderEntries(host.output),
-              std::vector<std::string>{"Kolvira_123456789_202401_A1.xml"});
+              std::vector<std::string>{"Kolvira_123456786_202401_A1.xml"});
 
     // Without the limit the same run saves the file over the earlier one.
     host.messages.clear();
@@ -402,7 +402,7 @@ TEST(IsafFileWriter, ReadOnlyOutputFolderLeavesTheEarlierFileWhole) {
     FakeRunHost host;
     host.output = dir.path() + "rinkmenos";
     std::filesystem::create_directory(host.output);
-    const std::string target = host.output + "/Kolvira_123456789_202401_A1.xml";
+    const std::string target = host.output + "/Kolvira_123456786_202401_A1.xml";
     writeFile(target, "earlier file");
     chmod(host.output.c_str(), 0555);
     EXPECT_THROW(saveIsafFile(purchaseStore(), runInputs("A1"), host, kFixedClock), IsafFileError);

@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr Date kToday{2024, 2, 10};
+
 TEST(FileCheck, CarriesThePublishedSchema) {
     const char* sourceDir = std::getenv("KOLVIRA_SOURCE_DIR");
     ASSERT_NE(sourceDir, nullptr);
@@ -29,7 +31,7 @@ std::string invoice(const std::string& number, const std::string& registered,
                     const std::string& totals) {
     return "<Invoice>\n<InvoiceNo>" + number +
            "</InvoiceNo>\n<SupplierInfo>\n<SupplierID>1</SupplierID>\n"
-           "<VATRegistrationNumber>LT100001234</VATRegistrationNumber>\n"
+           "<VATRegistrationNumber>LT100001217</VATRegistrationNumber>\n"
            "<RegistrationNumber>ND</RegistrationNumber>\n<Country>LT</Country>\n"
            "<Name>UAB Alfa</Name>\n</SupplierInfo>\n<InvoiceDate>2024-01-05</InvoiceDate>\n"
            "<InvoiceType>SF</InvoiceType>\n<SpecialTaxation/>\n<References/>\n"
@@ -56,7 +58,7 @@ std::string isafFile(const std::string& invoices) {
            "<Header>\n<FileDescription>\n<FileVersion>iSAF1.2</FileVersion>\n"
            "<FileDateCreated>2024-02-01T10:00:00Z</FileDateCreated>\n<DataType>F</DataType>\n"
            "<SoftwareCompanyName>Kita</SoftwareCompanyName>\n<SoftwareName>Kita</SoftwareName>\n"
-           "<SoftwareVersion>1</SoftwareVersion>\n<RegistrationNumber>123456789"
+           "<SoftwareVersion>1</SoftwareVersion>\n<RegistrationNumber>123456786"
            "</RegistrationNumber>\n<NumberOfParts>1</NumberOfParts>\n<PartNumber>1</PartNumber>\n"
            "<SelectionCriteria>\n<SelectionStartDate>2024-01-01</SelectionStartDate>\n"
            "<SelectionEndDate>2024-01-31</SelectionEndDate>\n</SelectionCriteria>\n"
@@ -85,7 +87,7 @@ TEST(FileCheck, AddsAmountsExactlyAndNamesLinesFarIntoTheFile) {
     const std::string clean = dir.file("clean.xml");
     writeFile(clean, isafFile(invoices));
     expectValidIsafFile(clean);
-    const FileCheckResult checked = checkIsafFile(clean);
+    const FileCheckResult checked = checkIsafFile(clean, kToday);
     EXPECT_EQ(checked.outcome, CheckOutcome::Clean) << checkReportLines(checked).front();
     EXPECT_TRUE(checked.findings.empty());
     const auto& purchases = checked.summary.purchases;
@@ -99,16 +101,17 @@ TEST(FileCheck, AddsAmountsExactlyAndNamesLinesFarIntoTheFile) {
     EXPECT_EQ(purchases.at("PVM100").taxableCents, 5);
     EXPECT_TRUE(checked.summary.sales.empty());
 
-    // The same file with a last invoice that breaks the schema, its code's rate and the period.
+    // The same file with a last invoice that breaks the schema, its code's rate and the period,
+    // and whose VAT amount is not its code's rate (a warning).
     const std::string before = isafFile(invoices);
     const size_t lastInvoice = lines(before.substr(0, before.find("</PurchaseInvoices>"))) + 1;
     invoices += invoice("", "2024-02-01", total("5.00", "PVM2", "21", "1.05"));
     const std::string broken = dir.file("broken.xml");
     writeFile(broken, isafFile(invoices));
-    const FileCheckResult found = checkIsafFile(broken);
+    const FileCheckResult found = checkIsafFile(broken, kToday);
     ASSERT_GT(lastInvoice, 70000u);
     EXPECT_EQ(found.outcome, CheckOutcome::Errors);
-    ASSERT_EQ(found.findings.size(), 3u) << checkReportLines(found).front();
+    ASSERT_EQ(found.findings.size(), 4u) << checkReportLines(found).front();
     EXPECT_EQ(found.findings[0].kind, FindingKind::Schema);
     EXPECT_EQ(found.findings[0].line, static_cast<long>(lastInvoice + 1));
     EXPECT_EQ(found.findings[0].text, "Elementas InvoiceNo negali būti tuščias.");
@@ -120,6 +123,11 @@ TEST(FileCheck, AddsAmountsExactlyAndNamesLinesFarIntoTheFile) {
     EXPECT_EQ(found.findings[2].text,
               "Pirkimo sąskaita „“: įregistravimo data 2024-02-01 nepatenka į laikotarpį "
               "2024-01-01–2024-01-31.");
+    EXPECT_EQ(found.findings[3].kind, FindingKind::Warning);
+    EXPECT_EQ(found.findings[3].line, static_cast<long>(lastInvoice));
+    EXPECT_EQ(found.findings[3].element, "Amount");
+    EXPECT_EQ(found.findings[3].text,
+              "Pirkimo sąskaita „“: PVM suma 1,05 €, o 9 % nuo 5,00 € yra 0,45 €.");
     const std::vector<std::string> report = checkReportLines(found);
     EXPECT_EQ(report.front(), "Schemos klaidos:");
     EXPECT_EQ(report[1], "  Eilutė " + std::to_string(lastInvoice + 1) +
@@ -127,7 +135,7 @@ TEST(FileCheck, AddsAmountsExactlyAndNamesLinesFarIntoTheFile) {
     EXPECT_EQ(report[2], "Loginės klaidos:");
     EXPECT_TRUE(report[3].starts_with("  Eilutė " + std::to_string(lastInvoice + 14) + ": "))
         << report[3];
-    EXPECT_EQ(report.back(), "Rasta klaidų: 3.");
+    EXPECT_EQ(report.back(), "Rasta klaidų: 3, įspėjimų: 1.");
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ class GenerationRunTest : public ::testing::Test {
   protected:
     void SetUp() override {
         host.in.workplaceName = "SANDELIS1";
-        host.in.payerCode = "123456789";
+        host.in.payerCode = "123456786";
         host.in.payerCount = 1;
         host.in.workbookPath = dir.file("knyga.xlsx");
         writeFile(host.in.workbookPath, "");  // there; the fake connection reads it
