@@ -60,10 +60,10 @@ const char* const kCliUsage =
     "Tikrinant (--check) / checking:\n"
     "  0 klaidų nerasta / no findings, 1 klaidos / schema or logical errors,\n"
     "  6 tik įspėjimai / warnings only, 3 ne i.SAF rinkmena ar ne XML / not an i.SAF file,\n"
-    "  2 rinkmena nerasta ar blogi argumentai / file missing or usage error\n";
+    "  2 rinkmena nerasta ar blogi argumentai / file missing or usage error,\n"
+    "  70 programos klaida / a fault of the program itself\n";
 
-std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& arguments,
-                                          std::string& error) {
+Result<CliOptions> parseCliOptions(const std::vector<std::string>& arguments) {
     CliOptions options;
     bool haveWorkbook = false;
     bool runOption = false;
@@ -85,8 +85,7 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& argume
         if (argument == "--format") {
             if (i + 1 >= arguments.size() ||
                 (arguments[i + 1] != "text" && arguments[i + 1] != "json")) {
-                error = "Parinkčiai --format reikia reikšmės text arba json.";
-                return std::nullopt;
+                return Failure("Parinkčiai --format reikia reikšmės text arba json.");
             }
             options.format = arguments[++i];
             continue;
@@ -107,37 +106,31 @@ std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& argume
         }
         if (target != nullptr) {
             if (i + 1 >= arguments.size()) {
-                error = "Parinkčiai " + argument + " trūksta reikšmės.";
-                return std::nullopt;
+                return Failure("Parinkčiai " + argument + " trūksta reikšmės.");
             }
             *target = arguments[++i];
             runOption = true;
             // An empty folder would mean the root folder to the file system.
             if (target == &options.outputDir && target->value().empty()) {
-                error = "Parinkčiai --output-dir reikia aplanko.";
-                return std::nullopt;
+                return Failure("Parinkčiai --output-dir reikia aplanko.");
             }
             continue;
         }
         if (argument.starts_with("--")) {
-            error = "Nežinoma parinktis " + argument + ".";
-            return std::nullopt;
+            return Failure("Nežinoma parinktis " + argument + ".");
         }
         if (haveWorkbook) {
-            error = options.check ? "Galima nurodyti tik vieną rinkmeną."
-                                  : "Galima nurodyti tik vieną dokumentą.";
-            return std::nullopt;
+            return Failure(options.check ? "Galima nurodyti tik vieną rinkmeną."
+                                         : "Galima nurodyti tik vieną dokumentą.");
         }
         options.workbook = argument;
         haveWorkbook = true;
     }
     if (options.check && runOption) {
-        error = "Su --check galima nurodyti tik --format ir vieną rinkmeną.";
-        return std::nullopt;
+        return Failure("Su --check galima nurodyti tik --format ir vieną rinkmeną.");
     }
     if (!haveWorkbook) {
-        error = options.check ? "Rinkmena nenurodyta." : "Dokumentas nepasirinktas";
-        return std::nullopt;
+        return Failure(options.check ? "Rinkmena nenurodyta." : "Dokumentas nepasirinktas");
     }
     return options;
 }

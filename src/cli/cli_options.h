@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
+
 // The command line of kolvira-cli, parsed.
 struct CliOptions {
     std::optional<std::string> payerCode;
@@ -20,8 +22,7 @@ struct CliOptions {
     std::string format = "text";  // text or json
 };
 
-// Nothing, with the reason in `error`, when the command line is not understood.
-std::optional<CliOptions> parseCliOptions(const std::vector<std::string>& arguments,
-                                          std::string& error);
+// The options, or why the command line is not understood.
+Result<CliOptions> parseCliOptions(const std::vector<std::string>& arguments);
 
 extern const char* const kCliUsage;

@@ -130,13 +130,10 @@ std::string storedPayerCode(const ProgramPaths& paths, const ProgramSettings& se
     return Payer::parse((*lines)[static_cast<size_t>(position)]).companyCode;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::string error;
-    const auto options = parseCliOptions(std::vector<std::string>(argv + 1, argv + argc), error);
-    if (!options) {
-        std::cerr << error << "\n\n" << kCliUsage;
+int runCommand(int argc, char** argv) {
+    const auto options = parseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options.ok()) {
+        std::cerr << options.message() << "\n\n" << kCliUsage;
         return 2;
     }
     if (options->help) {
@@ -213,4 +210,19 @@ int main(int argc, char** argv) {
         std::cout << '\n' << formatSummary(*summary);
     }
     return exitCodeOf(result, options->strict);
+}
+
+}  // namespace
+
+// A fault outside a run (memory running out while the command line or a report is handled)
+// ends like one inside it: said, and told apart by its exit code.
+int main(int argc, char** argv) {
+    try {
+        return runCommand(argc, argv);
+    } catch (const std::exception& fault) {
+        std::cerr << "Programos klaida: " << fault.what() << '\n';
+    } catch (...) {
+        std::cerr << "Programos klaida: nežinoma išimtis\n";
+    }
+    return kProgramFaultExit;
 }
