@@ -1,5 +1,7 @@
 #include "gui/message_dialog.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
@@ -83,9 +85,12 @@ MessageDialog::MessageDialog(MessageKind kind, const QString& title, const QStri
         body->addWidget(view, 1);
         // Wide enough for the widest line where the screen allows (the icon, margins and the
         // scroll bar take about 120 pixels beside the text), never narrower than 640.
+        // As high as the lines need (a short list gets no empty page), up to 480 pixels.
         const int wanted = std::max(640, widest + 120);
+        const int lines = static_cast<int>(text.count(QLatin1Char('\n'))) + 1;
+        const int tallest = std::max(200, std::min(480, available.height() * 8 / 10));
         resize(std::min(wanted, available.width() * 9 / 10),
-               std::min(480, available.height() * 8 / 10));
+               std::clamp(metrics.lineSpacing() * (lines + 2) + 90, 200, tallest));
     } else {
         auto* label = new QLabel(this);
         label->setObjectName(QStringLiteral("message_text"));
