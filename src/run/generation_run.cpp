@@ -1,6 +1,7 @@
 #include "run/generation_run.h"
 
 #include <algorithm>
+#include <future>
 #include <new>
 #include <string_view>
 
@@ -106,10 +107,14 @@ RunResult runGeneration(const RunInputs& inputs, RunPrompts& prompts, Progress& 
         if (!errors.hasEntries()) {
             if (!book.empty()) {
                 result = ended(RunOutcome::Saved);
+                // Advice about the file being saved, which never stops anything, is found while
+                // the file is written: both only read the book, and writing leaves a core idle.
+                auto warnings = std::async(std::launch::async, [&book, &inputs] {
+                    return bookWarnings(book, inputs.payerCode, inputs.today);
+                });
                 result.savedPath = exporter(book, inputs, progress);
                 prompts.showSaved(result.savedPath);
-                // Advice about the file just saved: it never stops anything.
-                result.warnings = bookWarnings(book, inputs.payerCode, inputs.today);
+                result.warnings = warnings.get();
                 if (!result.warnings.empty()) {
                     prompts.showWarnings(result.warnings);
                 }
