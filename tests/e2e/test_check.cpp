@@ -224,6 +224,36 @@ INSTANTIATE_TEST_SUITE_P(
                    "Kolvira_999999999_202612_KITA.xml"}),
     [](const auto& test) { return std::string(test.param.name); });
 
+// The warnings of a run apply to any file's invoices: an invoice given twice and a VAT code
+// with a wrong check digit are advice (exit 6, as --strict), never errors.
+TEST_F(CheckTest, WarningsNameTheInvoicesOfTheFile) {
+    std::string xml = ownXml;
+    const size_t first = xml.find("<Invoice>", xml.find("<PurchaseInvoices>"));
+    const size_t end = xml.find("</Invoice>", first) + std::string_view("</Invoice>").size();
+    const size_t lineStart = xml.rfind('\n', first) + 1;
+    xml.insert(end, "\n" + xml.substr(lineStart, end - lineStart));
+    const std::string goodCode = "<VATRegistrationNumber>LT100006667711<";
+    ASSERT_NE(xml.find(goodCode), std::string::npos);
+    for (size_t at = xml.find(goodCode); at != std::string::npos; at = xml.find(goodCode, at)) {
+        xml.replace(at, goodCode.size(), "<VATRegistrationNumber>LT100006667712<");
+    }
+    const std::string path = dir.file("Kolvira_123456786_202611_PAVYZDYS.xml");
+    writeFile(path, xml);
+
+    const Outcome text = check(path);
+    EXPECT_EQ(text.exitCode, 6) << text.err;
+    EXPECT_NE(text.err.find("Įspėjimai:\n"), std::string::npos) << text.err;
+    EXPECT_NE(text.err.find("galimas dublikatas: tas pats tiekėjas ir numeris"), std::string::npos)
+        << text.err;
+    EXPECT_NE(text.err.find("LT100006667712"), std::string::npos) << text.err;
+    EXPECT_EQ(text.err.find("Rasta klaidų:"), std::string::npos) << text.err;
+
+    const Json report = Json::parse(check(path, true).out);
+    EXPECT_EQ(report["outcome"], "warnings");
+    EXPECT_TRUE(report["errors"].empty());
+    EXPECT_GE(report["warnings"].size(), 2u);
+}
+
 TEST_F(CheckTest, FilesThatAreNotIsafFilesAreRefused) {
     const std::string laughs =
         "<?xml version=\"1.0\"?>\n"
