@@ -6,6 +6,7 @@
 #include "base/kept_file.h"
 #include "cli/json_report.h"
 #include "isaf/file_check.h"
+#include "run/generation_run.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ int runCheckCommand(const CliOptions& options) {
     try {
         result = checkIsafFile(path, localToday());
     } catch (const std::exception& error) {
-        std::cerr << "Programos klaida: " << error.what() << '\n';
+        std::cerr << kProgramFault << error.what() << '\n';
         return kProgramFaultExit;
     }
     if (options.format == "json") {

@@ -220,9 +220,9 @@ int main(int argc, char** argv) {
     try {
         return runCommand(argc, argv);
     } catch (const std::exception& fault) {
-        std::cerr << "Programos klaida: " << fault.what() << '\n';
+        std::cerr << kProgramFault << fault.what() << '\n';
     } catch (...) {
-        std::cerr << "Programos klaida: nežinoma išimtis\n";
+        std::cerr << kProgramFault << "nežinoma išimtis\n";
     }
     return kProgramFaultExit;
 }

@@ -425,7 +425,7 @@ void MainWindow::onCheckFileClicked() {
         result = checkIsafFile(*path, services_.today());
     } catch (const std::exception& fault) {
         endBusy();
-        services_.boxes->show(MessageKind::Error, std::string("Programos klaida: ") + fault.what());
+        services_.boxes->show(MessageKind::Error, std::string(kProgramFault) + fault.what());
         return;
     }
     endBusy();

@@ -89,8 +89,9 @@ bool stillHolds(const std::vector<std::string>& lines, int position, const Payer
 
 }  // namespace
 
-Result<PayerRegister::LineChange> PayerRegister::replace(int position, const Payer& shown,
-                                                         const Payer& payer) const {
+Result<PayerRegister::LineChange> PayerRegister::changeShownLine(
+    int position, const Payer& shown,
+    const std::function<Result<std::optional<int>>(std::vector<std::string>&)>& change) const {
     auto loaded = load();
     if (!loaded.ok()) {
         return Failure(loaded.message());
@@ -99,55 +100,52 @@ Result<PayerRegister::LineChange> PayerRegister::replace(int position, const Pay
     if (!stillHolds(lines, position, shown)) {
         return LineChange{true, position};
     }
-    const std::string line = payer.line();
-    lines[static_cast<size_t>(position)] = line;
-    sort(lines);
+    const auto changed = change(lines);
+    if (!changed.ok()) {
+        return Failure(changed.message());
+    }
+    if (!changed->has_value()) {
+        return LineChange{false, position};
+    }
     if (const auto saved = save(lines); !saved.ok()) {
         return Failure(saved.message());
     }
-    return LineChange{false, positionOf(lines, line)};
+    return LineChange{false, **changed};
+}
+
+Result<PayerRegister::LineChange> PayerRegister::replace(int position, const Payer& shown,
+                                                         const Payer& payer) const {
+    return changeShownLine(position, shown, [&](std::vector<std::string>& lines) {
+        const std::string line = payer.line();
+        lines[static_cast<size_t>(position)] = line;
+        sort(lines);
+        return Result<std::optional<int>>(positionOf(lines, line));
+    });
 }
 
 Result<PayerRegister::LineChange> PayerRegister::remove(int position, const Payer& shown) const {
-    auto loaded = load();
-    if (!loaded.ok()) {
-        return Failure(loaded.message());
-    }
-    auto& lines = *loaded;
-    if (!stillHolds(lines, position, shown)) {
-        return LineChange{true, position};
-    }
-    lines.erase(lines.begin() + position);
-    if (const auto saved = save(lines); !saved.ok()) {
-        return Failure(saved.message());
-    }
-    return LineChange{false, -1};
+    return changeShownLine(position, shown, [&](std::vector<std::string>& lines) {
+        lines.erase(lines.begin() + position);
+        return Result<std::optional<int>>(-1);
+    });
 }
 
 Result<PayerRegister::LineChange> PayerRegister::bindWorkplace(int position, const Payer& shown,
                                                                std::string_view workplace) const {
-    auto loaded = load();
-    if (!loaded.ok()) {
-        return Failure(loaded.message());
-    }
-    auto& lines = *loaded;
-    if (!stillHolds(lines, position, shown)) {
-        return LineChange{true, position};
-    }
-    std::string& line = lines[static_cast<size_t>(position)];
-    if (splitPayerLine(line).size() < 3) {
-        return Failure("The payer's line holds no company code: " + line);
-    }
-    Payer payer = shown;
-    payer.workplace = workplace;
-    if (payer.line() == line) {
-        return LineChange{false, position};  // already stored so
-    }
-    line = payer.line();
-    if (const auto saved = save(lines); !saved.ok()) {
-        return Failure(saved.message());
-    }
-    return LineChange{false, position};
+    return changeShownLine(
+        position, shown, [&](std::vector<std::string>& lines) -> Result<std::optional<int>> {
+            std::string& line = lines[static_cast<size_t>(position)];
+            if (splitPayerLine(line).size() < 3) {
+                return Failure("The payer's line holds no company code: " + line);
+            }
+            Payer payer = shown;
+            payer.workplace = workplace;
+            if (payer.line() == line) {
+                return std::optional<int>();  // already stored so
+            }
+            line = payer.line();
+            return std::optional<int>(position);
+        });
 }
 
 Result<int> PayerRegister::find(const Payer& payer, int preferred) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,5 +55,11 @@ class PayerRegister {
     Result<int> find(const Payer& payer, int preferred = -1) const;
 
   private:
+    // Loads the lines and, while the one at `position` still holds `shown`, lets `change` edit
+    // them; `change` gives the changed line's position, or nothing when nothing needs saving.
+    Result<LineChange> changeShownLine(
+        int position, const Payer& shown,
+        const std::function<Result<std::optional<int>>(std::vector<std::string>&)>& change) const;
+
     std::string path_;
 };

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr std::string_view kProgramFault = "Programos klaida: ";
-
 RunResult ended(RunOutcome outcome) {
     RunResult result;
     result.outcome = outcome;

@@ -3,6 +3,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "base/profile_file.h"
 #include "base/progress.h"
@@ -61,6 +62,10 @@ using Exporter = std::function<std::string(const InvoiceBook&, const RunInputs&,
 
 // The real i.SAF writer, saving into the inputs' output folder.
 std::string exportIsafFile(const InvoiceBook& book, const RunInputs& inputs, Progress& progress);
+
+// How a fault of the program itself is told, never blamed on the workbook: this, then what
+// failed. Front ends say the same of faults outside a run.
+inline constexpr std::string_view kProgramFault = "Programos klaida: ";
 
 // One generation run, from the press of the generate button until the front end is ready
 // again: the checks of the inputs, the twelve sheets read into a fresh invoice book, then the

@@ -16,6 +16,7 @@
 
 #include "base/profile_file.h"
 #include "e2e/cli_runner.h"
+#include "invoices/sheet_table.h"
 #include "payers/payer_register.h"
 #include "support/schema_check.h"
 #include "support/temp_dir.h"
@@ -23,8 +24,7 @@
 
 namespace {
 
-const std::vector<std::string> kSheets = {"Gau21", "Gau9", "Gau5", "Gau0", "Gau-", "GauKom",
-                                          "Isr21", "Isr9", "Isr5", "Isr0", "Isr-", "IsrKom"};
+const std::vector<std::string> kSheets(kSheetNames.begin(), kSheetNames.end());
 
 // January 2024 purchases on "Gau21" from suppliers known by name only: each takes an automatic
 // number.

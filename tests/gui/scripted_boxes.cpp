@@ -78,25 +78,22 @@ void ScriptedMessageBoxes::clear() {
 }
 
 std::optional<std::string> ScriptedFileDialog::chooseIsafFile(const std::string& startFolder) {
-    asked.emplace_back("isaf");
-    startFolders.push_back(startFolder);
-    if (answers_.empty()) {
-        ++unexpectedCalls;
-        return std::nullopt;
-    }
-    auto answer = answers_.front();
-    answers_.pop_front();
-    return answer;
+    return answer("isaf", startFolder);
 }
 
 std::optional<std::string> ScriptedFileDialog::chooseWorkbook(const std::string& startFolder) {
-    asked.emplace_back("workbook");
+    return answer("workbook", startFolder);
+}
+
+std::optional<std::string> ScriptedFileDialog::answer(const char* dialog,
+                                                      const std::string& startFolder) {
+    asked.emplace_back(dialog);
     startFolders.push_back(startFolder);
     if (answers_.empty()) {
         ++unexpectedCalls;
         return std::nullopt;
     }
-    auto answer = answers_.front();
+    auto chosen = answers_.front();
     answers_.pop_front();
-    return answer;
+    return chosen;
 }

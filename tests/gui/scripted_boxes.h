@@ -54,6 +54,7 @@ class ScriptedFileDialog : public FileDialog {
     std::vector<std::string> asked;  // "workbook" or "isaf", one per dialog shown
 
   private:
+    std::optional<std::string> answer(const char* dialog, const std::string& startFolder);
     std::deque<std::optional<std::string>> answers_;
 };
 
